@@ -1,0 +1,118 @@
+"""A Python model of each routine: the exact text it writes.
+
+Python floats are the same IEEE-754 binary64 numbers and their arithmetic
+operators round the same way, so only the operations where Python raises
+instead of giving an infinity or a NaN need a helper.
+"""
+
+import math
+import re
+
+INF = math.inf
+# The NaN the hardware gives for an invalid operation.
+DEFAULT_NAN = INF - INF
+
+NAN_TEXT = re.compile(r"-?nan(\([a-z]*\))?")
+
+
+def normalize_nan(text: str) -> str:
+    """Fold the platform's spellings of a NaN (sign, payload) into "nan"."""
+    return NAN_TEXT.sub("nan", text)
+
+
+def g(x: float) -> str:
+    """The stream's default rendering of a double: %g, six significant digits."""
+    if math.isnan(x):
+        return "nan"
+    if math.isinf(x):
+        return "inf" if x > 0 else "-inf"
+    return "%g" % x
+
+
+def div(x: float, y: float) -> float:
+    if y != 0 or math.isnan(y):
+        return x / y
+    if math.isnan(x):
+        return x
+    if x == 0:
+        return DEFAULT_NAN
+    return math.copysign(INF, x) * math.copysign(1.0, y)
+
+
+def sqrt(x: float) -> float:
+    if math.isnan(x):
+        return x
+    if x < 0:
+        return DEFAULT_NAN
+    return math.sqrt(x)
+
+
+def square(x: float) -> float:
+    try:
+        return math.pow(x, 2.0)
+    except OverflowError:
+        return INF
+
+
+def quadratic_formula(a: float, b: float, c: float) -> str:
+    if a == 0:
+        return "No possible out come\n"
+    d = b * b - (a * 4) * c
+    if d >= 0:
+        r = sqrt(d)
+        x1 = div(r - b, a + a)
+        x2 = div(-b - r, a + a)
+        if d > 0 and b != 0 and c != 0:
+            if b > 0:
+                x1 = div(c + c, -b - r)
+            else:
+                x2 = div(c + c, r - b)
+        return f"X1: {g(x1)}\nX2: {g(x2)}\n"
+    if d < 0:
+        return "No possible out come\n"
+    return ""
+
+
+def square_root(x: float) -> str:
+    return f"Square root: {g(sqrt(x))}\n"
+
+
+def is_prime(n: int) -> str:
+    if n <= 1:
+        return "No prime number\n"
+    if any(n % i == 0 for i in range(2, math.isqrt(n) + 1)):
+        return "It is not a prime number\n"
+    return "It is a prime number\n"
+
+
+def factorial(n: int) -> str:
+    if n == -1:
+        value = INF
+    elif n < -1:
+        value = math.nan
+    elif n > 170:
+        value = INF
+    else:
+        value = float(math.factorial(n))
+    return f"{g(value)}\n"
+
+
+def circle_area(r: float) -> str:
+    return f"Circle area: {g((r * 3.14159) * r)}\n"
+
+
+def circle_circumference(r: float) -> str:
+    return f"{g(r * 6.28318530718)}\n"
+
+
+def triangle_area(a: float, b: float, c: float) -> str:
+    s = ((a + b) + c) * 0.5
+    return f"{g(sqrt(s * (s - a) * (s - b) * (s - c)))}\n"
+
+
+def point_distance(x1: float, x2: float, y1: float, y2: float) -> str:
+    return f"{g(sqrt(square(x2 - x1) + square(y2 - y1)))}\n"
+
+
+def standart_diviation(p: float, n: int) -> str:
+    return f"{g(sqrt(div((1 - p) * p, float(n))))}\n"

@@ -1,0 +1,102 @@
+import importlib
+import sys
+
+import pytest
+
+import Calvune
+
+NAMES = [
+    "quadratic_formula",
+    "Square_root",
+    "is_prime",
+    "factorial",
+    "circle_area",
+    "circle_circumference",
+    "triangle_area",
+    "point_distance",
+    "standart_diviation",
+]
+
+
+def test_docstring_and_functions_in_registration_order():
+    assert Calvune.__doc__ == "Calvune pybind11 module"
+    assert [name for name in vars(Calvune) if not name.startswith("__")] == NAMES
+
+
+def test_reimport_gives_the_same_module_without_registering_again():
+    first = sys.modules.pop("Calvune")
+    functions = [getattr(first, name) for name in NAMES]
+    try:
+        again = importlib.import_module("Calvune")
+        assert again is first
+        assert [getattr(again, name) for name in NAMES] == functions
+    finally:
+        sys.modules["Calvune"] = first
+
+
+@pytest.mark.parametrize(
+    "name, args, kwargs",
+    [
+        ("quadratic_formula", (1, -3, 2), {"ax": 1, "bx": -3, "c": 2}),
+        ("Square_root", (2,), {"root": 2}),
+        ("is_prime", (97,), {"prime": 97}),
+        ("factorial", (5,), {"factorial": 5}),
+        ("circle_area", (2,), {"radius": 2}),
+        ("circle_circumference", (1,), {"radius": 1}),
+        ("triangle_area", (3, 4, 5), {"a": 3, "b": 4, "c": 5}),
+        ("point_distance", (0, 3, 0, 4), {"x1": 0, "x2": 3, "y1": 0, "y2": 4}),
+        ("standart_diviation", (0.5, 10), {"p": 0.5, "n": 10}),
+    ],
+)
+def test_keyword_calls_match_positional_calls_and_return_none(run, name, args, kwargs):
+    fn = getattr(Calvune, name)
+    by_position = run(fn, *args)
+    by_keyword = run(fn, **kwargs)
+    assert by_position == by_keyword
+    assert by_position[0] is None
+    assert by_position[1].endswith("\n")
+
+
+class Index:
+    def __index__(self):
+        return 7
+
+
+@pytest.mark.parametrize(
+    "name, args, kwargs",
+    [
+        ("is_prime", (7.0,), {}),
+        ("is_prime", (2**31,), {}),
+        ("is_prime", (-(2**31) - 1,), {}),
+        ("is_prime", ("7",), {}),
+        ("Square_root", (10**400,), {}),
+        ("Square_root", ("4",), {}),
+        ("Square_root", (None,), {}),
+        ("Square_root", (1j,), {}),
+        ("factorial", (), {}),
+        ("factorial", (1, 2), {}),
+        ("factorial", (), {"n": 3}),
+        ("standart_diviation", (0.5,), {}),
+        ("standart_diviation", (0.5, 2.0), {}),
+        ("quadratic_formula", (1, 2), {"c": 3, "d": 4}),
+        ("point_distance", (0, 3, 0), {}),
+    ],
+)
+def test_unusable_arguments_raise_type_error_and_print_nothing(run, name, args, kwargs):
+    with pytest.raises(TypeError, match="incompatible function arguments"):
+        run(getattr(Calvune, name), *args, **kwargs)
+    assert run(lambda: None) == (None, "")
+
+
+@pytest.mark.parametrize(
+    "call, expected",
+    [
+        (lambda: Calvune.Square_root(4), "Square root: 2\n"),
+        (lambda: Calvune.Square_root(True), "Square root: 1\n"),
+        (lambda: Calvune.Square_root(Index()), "Square root: 2.64575\n"),
+        (lambda: Calvune.is_prime(Index()), "It is a prime number\n"),
+        (lambda: Calvune.is_prime(-(2**31)), "No prime number\n"),
+    ],
+)
+def test_convertible_arguments_are_accepted(run, call, expected):
+    assert run(call) == (None, expected)

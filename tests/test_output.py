@@ -1,0 +1,69 @@
+"""Where the text goes: fd 1, in order with Python's own output, never lost."""
+
+import math
+import os
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+import Calvune
+
+
+def run_script(source, unbuffered):
+    env = {k: v for k, v in os.environ.items() if k != "PYTHONUNBUFFERED"}
+    if unbuffered:
+        env["PYTHONUNBUFFERED"] = "1"
+    done = subprocess.run(
+        [sys.executable, "-c", textwrap.dedent(source)],
+        capture_output=True,
+        env=env,
+        check=True,
+        timeout=120,
+    )
+    assert done.stderr == b""
+    return done.stdout.decode()
+
+
+@pytest.mark.parametrize("unbuffered", [False, True])
+def test_lines_keep_their_place_among_python_prints(unbuffered):
+    source = """
+        import Calvune
+        print("a")
+        Calvune.factorial(5)
+        print("b", end="")
+        Calvune.quadratic_formula(1, -3, 2)
+        print("c")
+    """
+    assert run_script(source, unbuffered) == "a\n120\nbX1: 2\nX2: 1\nc\n"
+
+
+@pytest.mark.parametrize("unbuffered", [False, True])
+def test_pool_workers_lose_nothing(unbuffered):
+    source = """
+        import multiprocessing
+        import Calvune
+
+        if __name__ == "__main__":
+            with multiprocessing.Pool(2) as pool:
+                pool.map(Calvune.factorial, range(40), chunksize=3)
+    """
+    lines = run_script(source, unbuffered).splitlines()
+    expected = ["%g" % math.factorial(n) for n in range(40)]
+    assert sorted(lines) == sorted(expected)
+
+
+class Stdout:
+    def __init__(self, flush):
+        self.flush = flush
+
+
+def failing_flush():
+    raise OSError("flush failed")
+
+
+@pytest.mark.parametrize("stdout", [None, Stdout(failing_flush), Stdout(None), object()])
+def test_a_broken_sys_stdout_does_not_fail_the_call(run, monkeypatch, stdout):
+    monkeypatch.setattr(sys, "stdout", stdout)
+    assert run(Calvune.factorial, 5) == (None, "120\n")
