@@ -1,3 +1,4 @@
+import os
 import sys
 from pathlib import Path
 
@@ -13,7 +14,9 @@ from model import normalize_nan  # noqa: E402
 settings.register_profile(
     "calvune", suppress_health_check=[HealthCheck.function_scoped_fixture], deadline=None
 )
-settings.load_profile("calvune")
+# A longer search, for runs by hand: HYPOTHESIS_PROFILE=thorough pytest
+settings.register_profile("thorough", parent=settings.get_profile("calvune"), max_examples=5000)
+settings.load_profile(os.environ.get("HYPOTHESIS_PROFILE", "calvune"))
 
 
 @pytest.fixture

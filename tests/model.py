@@ -1,5 +1,8 @@
 """A Python model of each routine: the exact text it writes.
 
+Real arguments are converted to float first, as the binding does: an int 0
+and a float 0.0 differ once negated.
+
 Python floats are the same IEEE-754 binary64 numbers and their arithmetic
 operators round the same way, so only the operations where Python raises
 instead of giving an infinity or a NaN need a helper.
@@ -55,6 +58,7 @@ def square(x: float) -> float:
 
 
 def quadratic_formula(a: float, b: float, c: float) -> str:
+    a, b, c = float(a), float(b), float(c)
     if a == 0:
         return "No possible out come\n"
     d = b * b - (a * 4) * c
@@ -74,7 +78,7 @@ def quadratic_formula(a: float, b: float, c: float) -> str:
 
 
 def square_root(x: float) -> str:
-    return f"Square root: {g(sqrt(x))}\n"
+    return f"Square root: {g(sqrt(float(x)))}\n"
 
 
 def is_prime(n: int) -> str:
@@ -98,21 +102,26 @@ def factorial(n: int) -> str:
 
 
 def circle_area(r: float) -> str:
+    r = float(r)
     return f"Circle area: {g((r * 3.14159) * r)}\n"
 
 
 def circle_circumference(r: float) -> str:
+    r = float(r)
     return f"{g(r * 6.28318530718)}\n"
 
 
 def triangle_area(a: float, b: float, c: float) -> str:
+    a, b, c = float(a), float(b), float(c)
     s = ((a + b) + c) * 0.5
     return f"{g(sqrt(s * (s - a) * (s - b) * (s - c)))}\n"
 
 
 def point_distance(x1: float, x2: float, y1: float, y2: float) -> str:
+    x1, x2, y1, y2 = float(x1), float(x2), float(y1), float(y2)
     return f"{g(sqrt(square(x2 - x1) + square(y2 - y1)))}\n"
 
 
 def standart_diviation(p: float, n: int) -> str:
+    p = float(p)
     return f"{g(sqrt(div((1 - p) * p, float(n))))}\n"
