@@ -1,16 +1,17 @@
 #include "routines.hpp"
 
 #include <cmath>
-#include <iostream>
 
 namespace calvune {
 
 void quadratic_formula(double ax, double bx, double c) {
     const double a = ax;
     const double b = bx;
+    Lines out;
     // Both signed zeros compare equal to 0.
     if (a == 0) {
-        std::cout << "No possible out come\n";
+        out << "No possible out come\n";
+        out.write();
         return;
     }
     const double d = b * b - (a * 4) * c;
@@ -29,14 +30,18 @@ void quadratic_formula(double ax, double bx, double c) {
                 x2 = (c + c) / (r - b);
             }
         }
-        std::cout << "X1: " << x1 << "\n";
-        std::cout << "X2: " << x2 << "\n";
+        out << "X1: " << x1 << "\n" << "X2: " << x2 << "\n";
     } else if (d < 0) {
-        std::cout << "No possible out come\n";
+        out << "No possible out come\n";
     }
     // A NaN discriminant fails both comparisons and writes nothing.
+    out.write();
 }
 
-void square_root(double root) { std::cout << "Square root: " << std::sqrt(root) << "\n"; }
+void square_root(double root) {
+    Lines out;
+    out << "Square root: " << std::sqrt(root) << "\n";
+    out.write();
+}
 
 } // namespace calvune
