@@ -67,3 +67,20 @@ def failing_flush():
 def test_a_broken_sys_stdout_does_not_fail_the_call(run, monkeypatch, stdout):
     monkeypatch.setattr(sys, "stdout", stdout)
     assert run(Calvune.factorial, 5) == (None, "120\n")
+
+
+@pytest.mark.parametrize("unbuffered", [False, True])
+def test_processes_sharing_a_pipe_never_split_a_call(unbuffered):
+    source = """
+        import multiprocessing
+        import Calvune
+
+        def work(_):
+            for _ in range(2000):
+                Calvune.quadratic_formula(1, -3, 2)
+
+        if __name__ == "__main__":
+            with multiprocessing.Pool(4) as pool:
+                pool.map(work, range(4))
+    """
+    assert run_script(source, unbuffered) == "X1: 2\nX2: 1\n" * 8000
