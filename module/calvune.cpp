@@ -15,16 +15,21 @@ namespace {
 // os._exit (as multiprocessing workers do), every call flushes sys.stdout
 // first and std::cout last. A failing sys.stdout.flush must not fail the call.
 void flush_python_stdout() {
+    static PyObject *const flush_name = PyUnicode_InternFromString("flush");
     PyObject *out = PySys_GetObject("stdout"); // borrowed, may be NULL
-    if (out == nullptr || out == Py_None) {
+    if (flush_name == nullptr || out == nullptr || out == Py_None) {
+        PyErr_Clear();
         return;
     }
-    static PyObject *const flush_name = PyUnicode_InternFromString("flush");
+    // flush may run Python code that rebinds sys.stdout and so drops the
+    // last other reference to the object being flushed.
+    Py_INCREF(out);
     PyObject *result = PyObject_CallMethodNoArgs(out, flush_name);
     if (result == nullptr) {
         PyErr_Clear();
     }
     Py_XDECREF(result);
+    Py_DECREF(out);
 }
 
 template <auto Routine> struct Flushed;

@@ -63,9 +63,16 @@ def failing_flush():
     raise OSError("flush failed")
 
 
-@pytest.mark.parametrize("stdout", [None, Stdout(failing_flush), Stdout(None), object()])
+class Rebinding:
+    """A stdout whose flush drops the last reference to itself."""
+
+    def flush(self):
+        sys.stdout = None
+
+
+@pytest.mark.parametrize("stdout", [None, Stdout(failing_flush), Stdout(None), object(), Rebinding])
 def test_a_broken_sys_stdout_does_not_fail_the_call(run, monkeypatch, stdout):
-    monkeypatch.setattr(sys, "stdout", stdout)
+    monkeypatch.setattr(sys, "stdout", stdout() if stdout is Rebinding else stdout)
     assert run(Calvune.factorial, 5) == (None, "120\n")
 
 
