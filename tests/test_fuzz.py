@@ -1,0 +1,200 @@
+"""Arbitrary arguments: every call prints what the model says or raises
+TypeError having printed nothing."""
+
+import math
+import sys
+
+import pytest
+from hypothesis import event, given, settings
+from hypothesis import strategies as st
+
+import Calvune
+import model
+
+INT_MIN, INT_MAX = -(2**31), 2**31 - 1
+
+# Each function's keyword names, the kind of each parameter, and its model.
+SIGNATURES = {
+    "quadratic_formula": (("ax", "bx", "c"), "ddd", model.quadratic_formula),
+    "Square_root": (("root",), "d", model.square_root),
+    "is_prime": (("prime",), "i", model.is_prime),
+    "factorial": (("factorial",), "i", model.factorial),
+    "circle_area": (("radius",), "d", model.circle_area),
+    "circle_circumference": (("radius",), "d", model.circle_circumference),
+    "triangle_area": (("a", "b", "c"), "ddd", model.triangle_area),
+    "point_distance": (("x1", "x2", "y1", "y2"), "dddd", model.point_distance),
+    "standart_diviation": (("p", "n"), "di", model.standart_diviation),
+}
+
+
+class Arg:
+    """A value to pass, with what it converts to as a double and as an int
+    (None where the conversion must fail)."""
+
+    def __init__(self, value, as_double, as_int):
+        self.value, self.as_double, self.as_int = value, as_double, as_int
+
+    def __repr__(self):
+        return f"Arg({self.value!r})"
+
+
+def int_arg(n):
+    try:
+        as_double = float(n)
+    except OverflowError:
+        as_double = None
+    return Arg(n, as_double, n if INT_MIN <= n <= INT_MAX else None)
+
+
+class FloatSubclass(float):
+    pass
+
+
+class IntSubclass(int):
+    pass
+
+
+class Index:
+    def __init__(self, n):
+        self.n = n
+
+    def __index__(self):
+        return self.n
+
+    def __repr__(self):
+        return f"Index({self.n!r})"
+
+
+class Junk:
+    """__index__, __float__ or __int__ that raise or return the wrong type."""
+
+    def __init__(self, method, result):
+        self.method, self.result = method, result
+
+    def __repr__(self):
+        return f"Junk({self.method}, {self.result!r})"
+
+    def _answer(self):
+        if isinstance(self.result, type) and issubclass(self.result, BaseException):
+            raise self.result("junk")
+        return self.result
+
+
+def junk(method, result):
+    cls = type("Junk_" + method.strip("_"), (Junk,), {method: lambda self: self._answer()})
+    return cls(method, result)
+
+
+class FloatOnly:
+    def __init__(self, x):
+        self.x = x
+
+    def __float__(self):
+        return self.x
+
+    def __repr__(self):
+        return f"FloatOnly({self.x!r})"
+
+
+class IntOnly:
+    def __init__(self, n):
+        self.n = n
+
+    def __int__(self):
+        return self.n
+
+    def __repr__(self):
+        return f"IntOnly({self.n!r})"
+
+
+floats = st.floats(allow_nan=True, allow_infinity=True, allow_subnormal=True)
+big_ints = st.integers(-(2**1100), 2**1100)
+ints = st.one_of(st.integers(INT_MIN - 2, INT_MAX + 2), big_ints, st.sampled_from([0, 1, -1]))
+
+ARGS = st.one_of(
+    ints.map(int_arg),
+    floats.map(lambda x: Arg(x, x, None)),
+    st.sampled_from([sys.float_info.max, -sys.float_info.max, 5e-324, -0.0]).map(
+        lambda x: Arg(x, x, None)
+    ),
+    floats.map(lambda x: Arg(FloatSubclass(x), x, None)),
+    st.integers(INT_MIN - 1, INT_MAX + 1).map(
+        lambda n: Arg(IntSubclass(n), float(n), int_arg(n).as_int)
+    ),
+    st.booleans().map(lambda b: Arg(b, float(b), int(b))),
+    ints.map(lambda n: Arg(Index(n), int_arg(n).as_double, int_arg(n).as_int)),
+    floats.map(lambda x: Arg(FloatOnly(x), x, None)),
+    st.integers(INT_MIN - 1, INT_MAX + 1).map(lambda n: Arg(IntOnly(n), None, int_arg(n).as_int)),
+    st.sampled_from(["__index__", "__float__", "__int__"]).flatmap(
+        lambda m: st.sampled_from([ValueError, TypeError, OverflowError, "7", None, 2.5j]).map(
+            lambda r: Arg(junk(m, r), None, None)
+        )
+    ),
+    st.sampled_from([None, "7", b"7", 1 + 2j, 2j, [], object(), math]).map(
+        lambda v: Arg(v, None, None)
+    ),
+)
+
+
+GOOD = {
+    "d": st.one_of(
+        floats.map(lambda x: Arg(x, x, None)), st.integers(-(10**9), 10**9).map(int_arg)
+    ),
+    "i": st.integers(INT_MIN, INT_MAX).map(int_arg),
+}
+
+
+@st.composite
+def calls(draw):
+    """Well-formed calls with any values, and calls of any shape."""
+    name = draw(st.sampled_from(sorted(SIGNATURES)))
+    names, kinds, _ = SIGNATURES[name]
+    if draw(st.booleans()):
+        n_positional = draw(st.integers(0, len(names)))
+        values = [draw(st.one_of(GOOD[kind], ARGS)) for kind in kinds]
+        return (
+            name,
+            values[:n_positional],
+            dict(zip(names[n_positional:], values[n_positional:], strict=True)),
+        )
+    n_positional = draw(st.integers(0, len(names) + 1))
+    positional = draw(st.lists(ARGS, min_size=n_positional, max_size=n_positional))
+    keywords = draw(st.lists(st.sampled_from([*names, "x", "n", "radius"]), unique=True))
+    return name, positional, {k: draw(ARGS) for k in keywords}
+
+
+def expected_output(name, positional, keyword):
+    """The model's text, or None where the call must raise TypeError."""
+    names, kinds, routine = SIGNATURES[name]
+    if len(positional) > len(names):
+        return None
+    bound = dict(zip(names, positional, strict=False))
+    for key, arg in keyword.items():
+        if key not in names or key in bound:
+            return None
+        bound[key] = arg
+    if len(bound) != len(names):
+        return None
+    values = []
+    for key, kind in zip(names, kinds, strict=True):
+        value = bound[key].as_double if kind == "d" else bound[key].as_int
+        if value is None:
+            return None
+        values.append(value)
+    return routine(*values)
+
+
+@settings(max_examples=2000)
+@given(calls())
+def test_any_arguments_give_the_model_or_a_clean_type_error(run, call):
+    name, positional, keyword = call
+    expected = expected_output(name, positional, keyword)
+    args = [a.value for a in positional]
+    kwargs = {k: a.value for k, a in keyword.items()}
+    event("TypeError" if expected is None else "accepted")
+    if expected is None:
+        with pytest.raises(TypeError):
+            run(getattr(Calvune, name), *args, **kwargs)
+        assert run(lambda: None) == (None, "")
+    else:
+        assert run(getattr(Calvune, name), *args, **kwargs) == (None, expected)
