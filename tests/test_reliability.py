@@ -1,0 +1,166 @@
+"""Hostile conditions: threads, other interpreters, long runs, foreign locales."""
+
+import glob
+import locale
+import os
+import subprocess
+import sys
+import textwrap
+from collections import Counter
+
+import pytest
+
+import Calvune
+
+UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
+
+# One call of each function, by position, and the text it writes.
+CALLS = [
+    ("quadratic_formula", (1, -3, 2), "X1: 2\nX2: 1\n"),
+    ("Square_root", (2,), "Square root: 1.41421\n"),
+    ("is_prime", (2147483647,), "It is a prime number\n"),
+    ("factorial", (10,), "3.6288e+06\n"),
+    ("circle_area", (0.5,), "Circle area: 0.785397\n"),
+    ("circle_circumference", (-1,), "-6.28319\n"),
+    ("triangle_area", (1, 1, 1), "0.433013\n"),
+    ("point_distance", (0, 3, 0, 4), "5\n"),
+    ("standart_diviation", (0.3, 100), "0.0458258\n"),
+]
+
+
+def python(source, executable=sys.executable, stdout=subprocess.PIPE):
+    return subprocess.run(
+        [executable, "-c", textwrap.dedent(source)],
+        stdout=stdout,
+        stderr=subprocess.PIPE,
+        timeout=600,
+    )
+
+
+def test_eight_threads_at_once_keep_every_call_whole():
+    rounds = 300
+    done = python(
+        f"""
+        import sys, threading
+        import Calvune
+
+        sys.setswitchinterval(1e-6)
+        calls = {[(name, args) for name, args, _ in CALLS]!r}
+        start = threading.Barrier(8)
+
+        def work():
+            start.wait()
+            for _ in range({rounds}):
+                for name, args in calls:
+                    getattr(Calvune, name)(*args)
+
+        threads = [threading.Thread(target=work) for _ in range(8)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        """
+    )
+    assert done.returncode == 0, done.stderr
+    lines = iter(done.stdout.decode().splitlines(keepends=True))
+    blocks = Counter(line + next(lines) if line.startswith("X1:") else line for line in lines)
+    assert blocks == Counter({text: 8 * rounds for _, _, text in CALLS})
+
+
+def test_an_isolated_subinterpreter_is_refused():
+    interpreters = pytest.importorskip("_xxsubinterpreters")
+    interp = interpreters.create(isolated=True)
+    try:
+        with pytest.raises(interpreters.RunFailedError, match="ImportError.*subinterpreters"):
+            interpreters.run_string(interp, "import Calvune")
+    finally:
+        interpreters.destroy(interp)
+
+
+def other_python():
+    """A CPython 3.11 to load the built file into, if one is installed."""
+    pyenv = os.environ.get("PYENV_ROOT", os.path.expanduser("~/.pyenv"))
+    for candidate in sorted(glob.glob(os.path.join(pyenv, "versions", "3.11*", "bin", "python3"))):
+        if python("import sys", candidate).returncode == 0:
+            return candidate
+    return None
+
+
+def test_another_python_refuses_the_module_with_the_version_mismatch():
+    executable = other_python()
+    if executable is None:
+        pytest.skip("no CPython 3.11 installed")
+    done = python(
+        f"""
+        import importlib.util
+        spec = importlib.util.spec_from_file_location("Calvune", {Calvune.__file__!r})
+        try:
+            importlib.util.module_from_spec(spec)
+        except ImportError as error:
+            print(error)
+        """,
+        executable,
+    )
+    assert done.stdout.decode().startswith(
+        "Python version mismatch: module was compiled for Python 3.12, "
+        "but the interpreter version is incompatible: 3.11"
+    )
+
+
+@pytest.mark.skipif(not os.path.exists("/proc/self/statm"), reason="needs /proc")
+@pytest.mark.skipif(UNDER_ASAN, reason="ASan's quarantine holds on to freed memory")
+def test_a_million_calls_do_not_grow_resident_memory():
+    done = python(
+        f"""
+        import os, sys
+        import Calvune
+
+        calls = [(getattr(Calvune, name), args) for name, args in
+                 {[(name, args) for name, args, _ in CALLS]!r}]
+
+        def resident():
+            with open("/proc/self/statm") as statm:
+                return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+        def run(n):
+            for i in range(n):
+                fn, args = calls[i % len(calls)]
+                if i % 10 == 0:
+                    try:
+                        fn("x", None)
+                    except TypeError:
+                        pass
+                else:
+                    fn(*args)
+
+        run(100_000)
+        before = resident()
+        run(1_000_000)
+        print(resident() - before, file=sys.stderr)
+        """,
+        stdout=subprocess.DEVNULL,
+    )
+    assert done.returncode == 0
+    assert int(done.stderr) < 16 * 2**20
+
+
+def decimal_comma_locale():
+    for name in ["de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8"]:
+        try:
+            locale.setlocale(locale.LC_ALL, name)
+        except locale.Error:
+            continue
+        if locale.localeconv()["decimal_point"] == ",":
+            return name
+    return None
+
+
+def test_a_decimal_comma_locale_changes_nothing(run):
+    saved = locale.setlocale(locale.LC_ALL)
+    try:
+        if decimal_comma_locale() is None:
+            pytest.skip("no locale with a decimal comma is installed")
+        for name, args, text in CALLS:
+            assert run(getattr(Calvune, name), *args) == (None, text)
+    finally:
+        locale.setlocale(locale.LC_ALL, saved)
