@@ -26,6 +26,8 @@ def run(capfdbinary):
 
     def call(fn, *args, **kwargs):
         result = fn(*args, **kwargs)
-        return result, normalize_nan(capfdbinary.readouterr().out.decode())
+        # On Windows the C runtime's text-mode stdout writes "\n" as os.linesep.
+        text = capfdbinary.readouterr().out.decode().replace(os.linesep, "\n")
+        return result, normalize_nan(text)
 
     return call

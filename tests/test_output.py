@@ -4,7 +4,9 @@ import math
 import os
 import subprocess
 import sys
+import tempfile
 import textwrap
+from pathlib import Path
 
 import pytest
 
@@ -12,18 +14,23 @@ import Calvune
 
 
 def run_script(source, unbuffered):
+    """Run source as a script file (multiprocessing's spawn re-imports it)."""
     env = {k: v for k, v in os.environ.items() if k != "PYTHONUNBUFFERED"}
     if unbuffered:
         env["PYTHONUNBUFFERED"] = "1"
-    done = subprocess.run(
-        [sys.executable, "-c", textwrap.dedent(source)],
-        capture_output=True,
-        env=env,
-        check=True,
-        timeout=120,
-    )
-    assert done.stderr == b""
-    return done.stdout.decode()
+    with tempfile.TemporaryDirectory() as folder:
+        script = Path(folder, "script.py")
+        script.write_text(textwrap.dedent(source))
+        done = subprocess.run(
+            [sys.executable, str(script)],
+            capture_output=True,
+            text=True,
+            env=env,
+            check=True,
+            timeout=120,
+        )
+    assert done.stderr == ""
+    return done.stdout
 
 
 @pytest.mark.parametrize("unbuffered", [False, True])

@@ -33,6 +33,7 @@ def python(source, executable=sys.executable, stdout=subprocess.PIPE):
         [executable, "-c", textwrap.dedent(source)],
         stdout=stdout,
         stderr=subprocess.PIPE,
+        text=True,
         timeout=600,
     )
 
@@ -62,7 +63,7 @@ def test_eight_threads_at_once_keep_every_call_whole():
         """
     )
     assert done.returncode == 0, done.stderr
-    lines = iter(done.stdout.decode().splitlines(keepends=True))
+    lines = iter(done.stdout.splitlines(keepends=True))
     blocks = Counter(line + next(lines) if line.startswith("X1:") else line for line in lines)
     assert blocks == Counter({text: 8 * rounds for _, _, text in CALLS})
 
@@ -101,7 +102,7 @@ def test_another_python_refuses_the_module_with_the_version_mismatch():
         """,
         executable,
     )
-    assert done.stdout.decode().startswith(
+    assert done.stdout.startswith(
         "Python version mismatch: module was compiled for Python 3.12, "
         "but the interpreter version is incompatible: 3.11"
     )
