@@ -38,12 +38,23 @@ class Arg:
         return f"Arg({self.value!r})"
 
 
-def int_arg(n):
+def int_arg(n, value=None):
     try:
         as_double = float(n)
     except OverflowError:
         as_double = None
-    return Arg(n, as_double, n if INT_MIN <= n <= INT_MAX else None)
+    return Arg(n if value is None else value, as_double, n if INT_MIN <= n <= INT_MAX else None)
+
+
+def number(method, result):
+    """An object whose only number method returns result, or raises it."""
+
+    def answer(self):
+        if isinstance(result, type) and issubclass(result, Exception):
+            raise result("junk")
+        return result
+
+    return type("Number", (), {method: answer, "__repr__": lambda self: f"{method}:{result!r}"})()
 
 
 class FloatSubclass(float):
@@ -52,59 +63,6 @@ class FloatSubclass(float):
 
 class IntSubclass(int):
     pass
-
-
-class Index:
-    def __init__(self, n):
-        self.n = n
-
-    def __index__(self):
-        return self.n
-
-    def __repr__(self):
-        return f"Index({self.n!r})"
-
-
-class Junk:
-    """__index__, __float__ or __int__ that raise or return the wrong type."""
-
-    def __init__(self, method, result):
-        self.method, self.result = method, result
-
-    def __repr__(self):
-        return f"Junk({self.method}, {self.result!r})"
-
-    def _answer(self):
-        if isinstance(self.result, type) and issubclass(self.result, BaseException):
-            raise self.result("junk")
-        return self.result
-
-
-def junk(method, result):
-    cls = type("Junk_" + method.strip("_"), (Junk,), {method: lambda self: self._answer()})
-    return cls(method, result)
-
-
-class FloatOnly:
-    def __init__(self, x):
-        self.x = x
-
-    def __float__(self):
-        return self.x
-
-    def __repr__(self):
-        return f"FloatOnly({self.x!r})"
-
-
-class IntOnly:
-    def __init__(self, n):
-        self.n = n
-
-    def __int__(self):
-        return self.n
-
-    def __repr__(self):
-        return f"IntOnly({self.n!r})"
 
 
 floats = st.floats(allow_nan=True, allow_infinity=True, allow_subnormal=True)
@@ -118,17 +76,15 @@ ARGS = st.one_of(
         lambda x: Arg(x, x, None)
     ),
     floats.map(lambda x: Arg(FloatSubclass(x), x, None)),
-    st.integers(INT_MIN - 1, INT_MAX + 1).map(
-        lambda n: Arg(IntSubclass(n), float(n), int_arg(n).as_int)
-    ),
+    ints.map(lambda n: int_arg(n, IntSubclass(n))),
     st.booleans().map(lambda b: Arg(b, float(b), int(b))),
-    ints.map(lambda n: Arg(Index(n), int_arg(n).as_double, int_arg(n).as_int)),
-    floats.map(lambda x: Arg(FloatOnly(x), x, None)),
-    st.integers(INT_MIN - 1, INT_MAX + 1).map(lambda n: Arg(IntOnly(n), None, int_arg(n).as_int)),
-    st.sampled_from(["__index__", "__float__", "__int__"]).flatmap(
-        lambda m: st.sampled_from([ValueError, TypeError, OverflowError, "7", None, 2.5j]).map(
-            lambda r: Arg(junk(m, r), None, None)
-        )
+    ints.map(lambda n: int_arg(n, number("__index__", n))),
+    floats.map(lambda x: Arg(number("__float__", x), x, None)),
+    ints.map(lambda n: Arg(number("__int__", n), None, int_arg(n).as_int)),
+    st.builds(
+        lambda method, result: Arg(number(method, result), None, None),
+        st.sampled_from(["__index__", "__float__", "__int__"]),
+        st.sampled_from([ValueError, TypeError, OverflowError, "7", None, 2.5j]),
     ),
     st.sampled_from([None, "7", b"7", 1 + 2j, 2j, [], object(), math]).map(
         lambda v: Arg(v, None, None)
