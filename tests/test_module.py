@@ -57,46 +57,20 @@ def test_keyword_calls_match_positional_calls_and_return_none(run, name, args, k
     assert by_position[1].endswith("\n")
 
 
-class Index:
-    def __index__(self):
-        return 7
-
-
+# Arbitrary arguments are fuzzed in test_fuzz; these are the classic mistakes.
 @pytest.mark.parametrize(
     "name, args, kwargs",
     [
         ("is_prime", (7.0,), {}),
         ("is_prime", (2**31,), {}),
-        ("is_prime", (-(2**31) - 1,), {}),
-        ("is_prime", ("7",), {}),
         ("Square_root", (10**400,), {}),
-        ("Square_root", ("4",), {}),
-        ("Square_root", (None,), {}),
-        ("Square_root", (1j,), {}),
         ("factorial", (), {}),
-        ("factorial", (1, 2), {}),
         ("factorial", (), {"n": 3}),
         ("standart_diviation", (0.5,), {}),
         ("standart_diviation", (0.5, 2.0), {}),
-        ("quadratic_formula", (1, 2), {"c": 3, "d": 4}),
-        ("point_distance", (0, 3, 0), {}),
     ],
 )
 def test_unusable_arguments_raise_type_error_and_print_nothing(run, name, args, kwargs):
     with pytest.raises(TypeError, match="incompatible function arguments"):
         run(getattr(Calvune, name), *args, **kwargs)
     assert run(lambda: None) == (None, "")
-
-
-@pytest.mark.parametrize(
-    "call, expected",
-    [
-        (lambda: Calvune.Square_root(4), "Square root: 2\n"),
-        (lambda: Calvune.Square_root(True), "Square root: 1\n"),
-        (lambda: Calvune.Square_root(Index()), "Square root: 2.64575\n"),
-        (lambda: Calvune.is_prime(Index()), "It is a prime number\n"),
-        (lambda: Calvune.is_prime(-(2**31)), "No prime number\n"),
-    ],
-)
-def test_convertible_arguments_are_accepted(run, call, expected):
-    assert run(call) == (None, expected)
