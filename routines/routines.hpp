@@ -50,7 +50,13 @@ class Lines {
         return *this;
     }
 
-    void write() const { std::cout.write(buffer_, static_cast<std::streamsize>(size_)); }
+    // A failed write (fd 1 closed for a while, a full disk) leaves std::cout
+    // failed, and a failed stream ignores every later write: each call
+    // clears it and tries again.
+    void write() const {
+        std::cout.clear();
+        std::cout.write(buffer_, static_cast<std::streamsize>(size_));
+    }
 
   private:
     // The longest output is two labelled lines of at most 13 characters of

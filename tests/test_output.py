@@ -98,3 +98,18 @@ def test_processes_sharing_a_pipe_never_split_a_call(unbuffered):
                 pool.map(work, range(4))
     """
     assert run_script(source, unbuffered) == "X1: 2\nX2: 1\n" * 8000
+
+
+@pytest.mark.parametrize("unbuffered", [False, True])
+def test_a_failed_write_does_not_silence_later_calls(unbuffered):
+    source = """
+        import os
+        import Calvune
+
+        saved = os.dup(1)
+        os.close(1)
+        Calvune.factorial(3)
+        os.dup2(saved, 1)
+        Calvune.factorial(5)
+    """
+    assert run_script(source, unbuffered) == "120\n"
