@@ -140,7 +140,7 @@ def expected_output(name, positional, keyword):
     return routine(*values)
 
 
-@settings(max_examples=2000)
+@settings(max_examples=20 * settings.default.max_examples)
 @given(calls())
 def test_any_arguments_give_the_model_or_a_clean_type_error(run, call):
     name, positional, keyword = call
