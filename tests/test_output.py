@@ -113,3 +113,14 @@ def test_a_failed_write_does_not_silence_later_calls(unbuffered):
         Calvune.factorial(5)
     """
     assert run_script(source, unbuffered) == "120\n"
+
+
+def test_a_stdout_whose_flush_calls_back_ends_in_a_cleared_recursion_error(run, monkeypatch):
+    class Reentrant:
+        def flush(self):
+            Calvune.factorial(3)
+
+    monkeypatch.setattr(sys, "stdout", Reentrant())
+    result, text = run(Calvune.factorial, 5)
+    assert result is None
+    assert text.endswith("6\n120\n") and set(text.split()) == {"6", "120"}
