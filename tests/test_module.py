@@ -1,4 +1,6 @@
 import importlib
+import shutil
+import subprocess
 import sys
 
 import pytest
@@ -74,3 +76,13 @@ def test_unusable_arguments_raise_type_error_and_print_nothing(run, name, args, 
     with pytest.raises(TypeError, match="incompatible function arguments"):
         run(getattr(Calvune, name), *args, **kwargs)
     assert run(lambda: None) == (None, "")
+
+
+@pytest.mark.skipif(
+    not sys.platform.startswith("linux") or shutil.which("nm") is None, reason="needs ELF and nm"
+)
+def test_the_only_exported_symbol_is_the_init_function():
+    listing = subprocess.run(
+        ["nm", "-D", "--defined-only", Calvune.__file__], capture_output=True, text=True, check=True
+    ).stdout
+    assert [line.split()[-1] for line in listing.splitlines()] == ["PyInit_Calvune"]
