@@ -49,11 +49,11 @@ class Montgomery {
     std::uint32_t one_;
 };
 
-// The strong (Miller-Rabin) test of an odd n > 61 without a factor up to 37 to the bases 2, 7 and
-// 61: with n - 1 = d * 2^s and d odd, n passes for base a if a^d is 1 or one of the s - 1 squarings
-// after it meets n - 1. No composite below 4,759,123,141 passes all three, so the answer is exact
-// for every int. The three powers are raised in one loop so that their independent products
-// overlap.
+// The strong (Miller-Rabin) test of an odd n > 61 with no factor up to 37,
+// to the bases 2, 7 and 61: with n - 1 = d * 2^s and d odd, n passes for base
+// a if a^d is 1 or one of the s - 1 squarings after it meets n - 1. No
+// composite below 4,759,123,141 passes all three, so the answer is exact for
+// every int.
 bool passes_strong_tests(std::uint32_t n) {
     std::uint32_t d = n - 1;
     int s = 0;
