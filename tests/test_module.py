@@ -36,30 +36,8 @@ def test_reimport_gives_the_same_module_without_registering_again():
         sys.modules["Calvune"] = first
 
 
-@pytest.mark.parametrize(
-    "name, args, kwargs",
-    [
-        ("quadratic_formula", (1, -3, 2), {"ax": 1, "bx": -3, "c": 2}),
-        ("Square_root", (2,), {"root": 2}),
-        ("is_prime", (97,), {"prime": 97}),
-        ("factorial", (5,), {"factorial": 5}),
-        ("circle_area", (2,), {"radius": 2}),
-        ("circle_circumference", (1,), {"radius": 1}),
-        ("triangle_area", (3, 4, 5), {"a": 3, "b": 4, "c": 5}),
-        ("point_distance", (0, 3, 0, 4), {"x1": 0, "x2": 3, "y1": 0, "y2": 4}),
-        ("standart_diviation", (0.5, 10), {"p": 0.5, "n": 10}),
-    ],
-)
-def test_keyword_calls_match_positional_calls_and_return_none(run, name, args, kwargs):
-    fn = getattr(Calvune, name)
-    by_position = run(fn, *args)
-    by_keyword = run(fn, **kwargs)
-    assert by_position == by_keyword
-    assert by_position[0] is None
-    assert by_position[1].endswith("\n")
-
-
-# Arbitrary arguments are fuzzed in test_fuzz; these are the classic mistakes.
+# Arbitrary arguments, by position and by keyword, are fuzzed in test_fuzz;
+# these are the classic mistakes.
 @pytest.mark.parametrize(
     "name, args, kwargs",
     [
