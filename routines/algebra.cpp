@@ -4,15 +4,14 @@
 
 namespace calvune {
 
-void quadratic_formula(double ax, double bx, double c) {
+Lines quadratic_formula(double ax, double bx, double c) {
     const double a = ax;
     const double b = bx;
     Lines out;
     // Both signed zeros compare equal to 0.
     if (a == 0) {
         out << "No possible out come\n";
-        out.write();
-        return;
+        return out;
     }
     const double d = b * b - (a * 4) * c;
     if (d >= 0) {
@@ -35,13 +34,13 @@ void quadratic_formula(double ax, double bx, double c) {
         out << "No possible out come\n";
     }
     // A NaN discriminant fails both comparisons and writes nothing.
-    out.write();
+    return out;
 }
 
-void square_root(double root) {
+Lines square_root(double root) {
     Lines out;
     out << "Square root: " << std::sqrt(root) << "\n";
-    out.write();
+    return out;
 }
 
 } // namespace calvune

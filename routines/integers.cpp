@@ -113,7 +113,7 @@ bool prime(std::uint32_t n) {
 
 } // namespace
 
-void is_prime(int prime_candidate) {
+Lines is_prime(int prime_candidate) {
     Lines out;
     if (prime_candidate <= 1) {
         out << "No prime number\n";
@@ -122,17 +122,17 @@ void is_prime(int prime_candidate) {
     } else {
         out << "It is not a prime number\n";
     }
-    out.write();
+    return out;
 }
 
-void factorial(int factorial) {
+Lines factorial(int factorial) {
     // n + 1 is formed in 64 bits: for the largest int the 32-bit sum would
     // overflow. Gamma(n + 1) = n! for n >= 0; it is +inf at 0 (n = -1), NaN at
     // the negative integers, and overflows to +inf from n = 171 on.
     const long long shifted = static_cast<long long>(factorial) + 1;
     Lines out;
     out << std::tgamma(static_cast<double>(shifted)) << "\n";
-    out.write();
+    return out;
 }
 
 } // namespace calvune

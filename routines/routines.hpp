@@ -1,34 +1,18 @@
-// The nine calculation routines behind the Python functions, and the line
-// builder they write with. Each routine takes its arguments by value, writes
-// its result or message lines to std::cout and returns nothing; none of them
-// touches Python.
+// The nine calculation routines behind the Python functions, and the text
+// they return. Each routine takes its arguments by value and returns its
+// result or message lines; none of them touches Python or does any I/O.
 #pragma once
 
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <cstring>
-#include <iostream>
 #include <string_view>
 
 namespace calvune {
 
-void quadratic_formula(double ax, double bx, double c);
-void square_root(double root);
-
-void is_prime(int prime_candidate);
-void factorial(int factorial);
-
-void circle_area(double radius);
-void circle_circumference(double radius);
-void triangle_area(double a, double b, double c);
-void point_distance(double x1, double x2, double y1, double y2);
-
-void standart_diviation(double p, int n);
-
-// A call's whole output, built on the stack and handed to std::cout in one
-// write: one write(2) per call whether stdout is buffered or not, and, being
-// small, atomic on a pipe, so lines of processes sharing one never interleave.
+// A call's whole output, built on the stack and returned by value, so that
+// the module can hand it to the system in one write.
 class Lines {
   public:
     Lines &operator<<(std::string_view text) {
@@ -50,13 +34,8 @@ class Lines {
         return *this;
     }
 
-    // A failed write (fd 1 closed for a while, a full disk) leaves std::cout
-    // failed, and a failed stream ignores every later write: each call
-    // clears it and tries again.
-    void write() const {
-        std::cout.clear();
-        std::cout.write(buffer_, static_cast<std::streamsize>(size_));
-    }
+    const char *data() const { return buffer_; }
+    std::size_t size() const { return size_; }
 
   private:
     // The longest output is two labelled lines of at most 13 characters of
@@ -64,5 +43,18 @@ class Lines {
     char buffer_[64];
     std::size_t size_ = 0;
 };
+
+Lines quadratic_formula(double ax, double bx, double c);
+Lines square_root(double root);
+
+Lines is_prime(int prime_candidate);
+Lines factorial(int factorial);
+
+Lines circle_area(double radius);
+Lines circle_circumference(double radius);
+Lines triangle_area(double a, double b, double c);
+Lines point_distance(double x1, double x2, double y1, double y2);
+
+Lines standart_diviation(double p, int n);
 
 } // namespace calvune

@@ -1,0 +1,16 @@
+// How a call's text reaches the process's standard output.
+#pragma once
+
+#include "routines.hpp"
+
+namespace calvune {
+
+// Looks up what print needs once; the module body calls it before any call.
+void prepare_output();
+
+// Writes a call's text to file descriptor 1. Raises (as pybind11's
+// error_already_set) what print() would raise: OSError for a failed write,
+// and whatever a signal handler raises while the write waits.
+void print(const Lines &lines);
+
+} // namespace calvune
