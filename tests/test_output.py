@@ -2,10 +2,13 @@
 
 import math
 import os
+import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import textwrap
+import time
 from pathlib import Path
 
 import pytest
@@ -13,16 +16,21 @@ import pytest
 import Calvune
 
 
-def run_script(source, unbuffered):
-    """Run source as a script file (multiprocessing's spawn re-imports it)."""
+def environment(unbuffered):
     env = {k: v for k, v in os.environ.items() if k != "PYTHONUNBUFFERED"}
     if unbuffered:
         env["PYTHONUNBUFFERED"] = "1"
+    return env
+
+
+def run_script(source, unbuffered, prefix=()):
+    """Run source as a script file (multiprocessing's spawn re-imports it)."""
+    env = environment(unbuffered)
     with tempfile.TemporaryDirectory() as folder:
         script = Path(folder, "script.py")
         script.write_text(textwrap.dedent(source))
         done = subprocess.run(
-            [sys.executable, str(script)],
+            [*prefix, sys.executable, str(script)],
             capture_output=True,
             text=True,
             env=env,
@@ -33,17 +41,37 @@ def run_script(source, unbuffered):
     return done.stdout
 
 
-@pytest.mark.parametrize("unbuffered", [False, True])
-def test_lines_keep_their_place_among_python_prints(unbuffered):
-    source = """
+ORDERS = [
+    (
+        """
         import Calvune
         print("a")
         Calvune.factorial(5)
         print("b", end="")
         Calvune.quadratic_formula(1, -3, 2)
         print("c")
-    """
-    assert run_script(source, unbuffered) == "a\n120\nbX1: 2\nX2: 1\nc\n"
+        """,
+        "a\n120\nbX1: 2\nX2: 1\nc\n",
+    ),
+    # The text printed before the redirection is flushed, not the StringIO.
+    (
+        """
+        import contextlib, io
+        import Calvune
+        print("header")
+        with contextlib.redirect_stdout(io.StringIO()):
+            Calvune.factorial(5)
+        print("footer")
+        """,
+        "header\n120\nfooter\n",
+    ),
+]
+
+
+@pytest.mark.parametrize("unbuffered", [False, True])
+@pytest.mark.parametrize("source, expected", ORDERS)
+def test_lines_keep_their_place_among_python_prints(unbuffered, source, expected):
+    assert run_script(source, unbuffered) == expected
 
 
 @pytest.mark.parametrize("unbuffered", [False, True])
@@ -65,6 +93,9 @@ class Stdout:
     def __init__(self, flush):
         self.flush = flush
 
+    def fileno(self):
+        return 1
+
 
 def failing_flush():
     raise OSError("flush failed")
@@ -72,6 +103,9 @@ def failing_flush():
 
 class Rebinding:
     """A stdout whose flush drops the last reference to itself."""
+
+    def fileno(self):
+        return 1
 
     def flush(self):
         sys.stdout = None
@@ -83,8 +117,21 @@ def test_a_broken_sys_stdout_does_not_fail_the_call(run, monkeypatch, stdout):
     assert run(Calvune.factorial, 5) == (None, "120\n")
 
 
+STDBUF = shutil.which("stdbuf")
+
+
 @pytest.mark.parametrize("unbuffered", [False, True])
-def test_processes_sharing_a_pipe_never_split_a_call(unbuffered):
+@pytest.mark.parametrize(
+    "prefix",
+    [
+        (),
+        pytest.param(
+            (STDBUF, "-oL"), marks=pytest.mark.skipif(STDBUF is None, reason="needs stdbuf")
+        ),
+    ],
+    ids=["", "stdbuf -oL"],
+)
+def test_processes_sharing_a_pipe_never_split_a_call(unbuffered, prefix):
     source = """
         import multiprocessing
         import Calvune
@@ -97,26 +144,32 @@ def test_processes_sharing_a_pipe_never_split_a_call(unbuffered):
             with multiprocessing.Pool(4) as pool:
                 pool.map(work, range(4))
     """
-    assert run_script(source, unbuffered) == "X1: 2\nX2: 1\n" * 8000
+    assert run_script(source, unbuffered, prefix) == "X1: 2\nX2: 1\n" * 8000
 
 
 @pytest.mark.parametrize("unbuffered", [False, True])
 def test_a_failed_write_does_not_silence_later_calls(unbuffered):
     source = """
-        import os
+        import errno, os
         import Calvune
 
         saved = os.dup(1)
         os.close(1)
-        Calvune.factorial(3)
+        try:
+            Calvune.factorial(3)
+        except OSError as error:
+            os.write(saved, f"{error.errno == errno.EBADF}\\n".encode())
         os.dup2(saved, 1)
         Calvune.factorial(5)
     """
-    assert run_script(source, unbuffered) == "120\n"
+    assert run_script(source, unbuffered) == "True\n120\n"
 
 
 def test_a_stdout_whose_flush_calls_back_ends_in_a_cleared_recursion_error(run, monkeypatch):
     class Reentrant:
+        def fileno(self):
+            return 1
+
         def flush(self):
             Calvune.factorial(3)
 
@@ -124,3 +177,176 @@ def test_a_stdout_whose_flush_calls_back_ends_in_a_cleared_recursion_error(run, 
     result, text = run(Calvune.factorial, 5)
     assert result is None
     assert text.endswith("6\n120\n") and set(text.split()) == {"6", "120"}
+
+
+def slow_reader(process, chunk=512, pause=0.0005):
+    """Read a child's stdout slower than it writes; return the lines read."""
+    data = bytearray()
+    while block := process.stdout.read1(chunk):
+        data += block
+        time.sleep(pause)
+    process.wait(timeout=60)
+    return data.splitlines()
+
+
+@pytest.mark.parametrize(
+    "setup",
+    [
+        "signal.signal(signal.SIGALRM, lambda *_: None)\n"
+        "signal.setitimer(signal.ITIMER_REAL, 1e-4, 1e-4)",
+        "os.set_blocking(1, False)",
+    ],
+    ids=["signal storm", "non-blocking"],
+)
+def test_no_line_is_lost_into_a_slow_reader(setup):
+    calls = 20_000
+    source = f"""
+import os, signal, Calvune
+{setup}
+for _ in range({calls}):
+    Calvune.is_prime(97)
+signal.setitimer(signal.ITIMER_REAL, 0)
+"""
+    process = subprocess.Popen([sys.executable, "-c", source], stdout=subprocess.PIPE)
+    lines = slow_reader(process)
+    assert process.returncode == 0
+    assert lines == [b"It is a prime number"] * calls
+
+
+@pytest.mark.skipif(not os.path.exists("/dev/full"), reason="needs /dev/full")
+def test_a_full_disk_raises_os_error():
+    with open("/dev/full", "w") as full:
+        done = subprocess.run(
+            [sys.executable, "-c", "import Calvune; Calvune.factorial(5)"],
+            stdout=full,
+            stderr=subprocess.PIPE,
+            text=True,
+        )
+    assert done.returncode == 1
+    assert done.stderr.splitlines()[-1] == "OSError: [Errno 28] No space left on device"
+
+
+def test_a_reader_that_leaves_stops_the_writer_with_broken_pipe_error():
+    source = "import Calvune\nwhile True:\n    Calvune.factorial(5)"
+    process = subprocess.Popen(
+        [sys.executable, "-c", source], stdout=subprocess.PIPE, stderr=subprocess.PIPE
+    )
+    assert [process.stdout.readline() for _ in range(3)] == [b"120\n"] * 3
+    process.stdout.close()
+    try:
+        _, stderr = process.communicate(timeout=60)
+    finally:
+        process.kill()
+    assert b"BrokenPipeError" in stderr and process.returncode == 1
+
+
+@pytest.mark.skipif(sys.platform == "win32", reason="needs fork")
+def test_without_a_stdout_a_file_on_fd_1_stays_untouched(tmp_path):
+    target = tmp_path / "data.json"
+    source = f"""
+        import Calvune
+        with open({str(target)!r}, "w") as f:
+            assert f.fileno() == 1
+            Calvune.factorial(5)
+            f.write("{{}}")
+    """
+    subprocess.run(
+        [sys.executable, "-c", textwrap.dedent(source)], preexec_fn=lambda: os.close(1), check=True
+    )
+    assert target.read_text() == "{}"
+
+
+# fd 1 is a pipe that this process reads itself: a write blocked on it must
+# let the reading thread, and every other thread, run.
+NO_HANG = {
+    "drained by a thread": """
+        total = 0
+
+        def drain():
+            global total
+            while data := os.read(r, 65536):
+                total += data.count(b"\\n")
+
+        reader = threading.Thread(target=drain)
+        reader.start()
+        for _ in range(100_000):
+            Calvune.is_prime(97)
+        os.close(1)
+        reader.join()
+        assert total == 100_000, total
+    """,
+    "stalled": """
+        def write():
+            for _ in range(10_000):
+                Calvune.is_prime(97)
+
+        writer = threading.Thread(target=write)
+        writer.start()
+        time.sleep(0.5)
+        assert writer.is_alive()
+        left = 10_000 * len("It is a prime number\\n")
+        while left:
+            left -= len(os.read(r, 65536))
+        writer.join()
+    """,
+}
+
+
+@pytest.mark.skipif(sys.platform == "win32", reason="needs a pipe on fd 1 read by the process")
+@pytest.mark.parametrize("body", NO_HANG.values(), ids=NO_HANG)
+def test_a_blocked_write_does_not_hang_the_process(body):
+    source = "import os, threading, time, Calvune\nr, w = os.pipe()\nos.dup2(w, 1)\nos.close(w)\n"
+    done = subprocess.run(
+        [sys.executable, "-c", source + textwrap.dedent(body)], capture_output=True, timeout=120
+    )
+    assert done.returncode == 0, done.stderr
+
+
+@pytest.mark.skipif(sys.platform == "win32", reason="needs SIGINT")
+@pytest.mark.parametrize(
+    "loop",
+    ["Calvune.is_prime(97)", "print('x' * 50)\n    Calvune.is_prime(97)"],
+    ids=["write", "flush"],
+)
+def test_ctrl_c_stops_a_call_blocked_on_a_full_pipe(loop):
+    process = subprocess.Popen(
+        [sys.executable, "-c", f"import Calvune\nwhile True:\n    {loop}\n"],
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+        env=environment(unbuffered=False),
+    )
+    time.sleep(1)
+    process.send_signal(signal.SIGINT)
+    try:
+        _, stderr = process.communicate(timeout=20)
+    finally:
+        process.kill()
+    assert stderr.splitlines()[-1] == b"KeyboardInterrupt"
+
+
+def test_a_notebook_cell_gets_every_line():
+    manager = pytest.importorskip("jupyter_client.manager")
+    pytest.importorskip("ipykernel")
+    calls = 100_000
+    # ipykernel leaves fd 1 uncaptured when it believes it runs under pytest.
+    env = {k: v for k, v in os.environ.items() if k != "PYTEST_CURRENT_TEST"}
+    kernel, client = manager.start_new_kernel(
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env
+    )
+    try:
+        client.execute(
+            f"import Calvune\nfor _ in range({calls}):\n    Calvune.is_prime(97)\nprint('done')"
+        )
+        line = "It is a prime number\n"
+        text = ""
+        # The lines reach the cell through the kernel's reader of fd 1, so
+        # "done" may come before the last of them.
+        while text.count(line) < calls or "done\n" not in text:
+            message = client.get_iopub_msg(timeout=120)
+            assert message["msg_type"] != "error", message["content"]
+            if message["msg_type"] == "stream" and message["content"]["name"] == "stdout":
+                text += message["content"]["text"]
+    finally:
+        client.stop_channels()
+        kernel.shutdown_kernel(now=True)
+    assert text.replace(line, "") == "done\n"
