@@ -4,7 +4,9 @@ For every function this prints the nanoseconds per call with standard output
 sent to /dev/null, the same for a pure-Python statement that writes the same
 text with the same guarantee (format, write, flush), and the number of
 write(2) system calls per call with PYTHONUNBUFFERED=1 and without (counted
-with strace, where it is installed).
+with strace, where it is installed). Where jupyter_client and ipykernel are
+installed, it also times is_prime(97) in a real notebook kernel beside print()
+of the same text in the same kernel.
 
     python benchmarks/bench.py
 """
@@ -168,6 +170,40 @@ def writes_per_call(name, args, unbuffered, calls=200):
     return counted.count("write(1,") / calls
 
 
+NOTEBOOK_CELL = """
+import sys, time, Calvune
+
+def per_call(fn, arg, calls=20_000):
+    start = time.perf_counter()
+    for _ in range(calls):
+        fn(arg)
+    return (time.perf_counter() - start) / calls * 1e9
+
+native = per_call(Calvune.is_prime, 97)
+python = per_call(print, "It is a prime number")
+print(f"@{native:.0f} {python:.0f}", file=sys.stderr)
+"""
+
+
+def notebook_timings():
+    """(Calvune ns, print() ns) per call inside a kernel, or None."""
+    try:
+        from jupyter_client.manager import start_new_kernel
+    except ImportError:
+        return None
+    kernel, client = start_new_kernel(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        client.execute(NOTEBOOK_CELL)
+        while True:
+            message = client.get_iopub_msg(timeout=300)
+            text = message["content"].get("text", "")
+            if message["msg_type"] == "stream" and text.startswith("@"):
+                return tuple(map(int, text[1:].split()))
+    finally:
+        client.stop_channels()
+        kernel.shutdown_kernel(now=True)
+
+
 def main():
     strace = shutil.which("strace") is not None
     rows = []
@@ -189,6 +225,10 @@ def main():
     print(f"\nis_prime(2147483647) costs {ratio:.2f} times is_prime(97)")
     if not strace:
         print("(strace is not installed: write(2) counts left out)")
+    notebook = notebook_timings()
+    if notebook is not None:
+        native, python = notebook
+        print(f"\nIn a notebook kernel: is_prime(97) {native} ns per call, print() {python} ns")
 
 
 if __name__ == "__main__":
