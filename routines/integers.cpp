@@ -1,7 +1,13 @@
 #include "routines.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 namespace calvune {
 
@@ -16,12 +22,6 @@ class Montgomery {
         : n_(n), inverse_(inverse(n)), one_((0 - n) % n) {} // 2^32 mod n
 
     std::uint32_t one() const { return one_; }
-
-    // a * 2^32 mod n for a small a; the quotient is below a, which keeps the
-    // division short.
-    std::uint32_t from(std::uint32_t a) const {
-        return static_cast<std::uint32_t>(std::uint64_t{a} * one_ % n_);
-    }
 
     // a * b * 2^-32 mod n. With m = t * n^-1 mod 2^32, t - m * n is a
     // multiple of 2^32, so only the high halves need subtracting.
@@ -49,12 +49,22 @@ class Montgomery {
     std::uint32_t one_;
 };
 
-// The strong (Miller-Rabin) test of an odd n > 61 with no factor up to 37,
-// to the bases 2, 7 and 61: with n - 1 = d * 2^s and d odd, n passes for base
-// a if a^d is 1 or one of the s - 1 squarings after it meets n - 1. No
-// composite below 4,759,123,141 passes all three, so the answer is exact for
-// every int.
-bool passes_strong_tests(std::uint32_t n) {
+// Index of the highest set bit of x > 0.
+int top_bit(std::uint32_t x) {
+#if defined(_MSC_VER)
+    unsigned long index;
+    _BitScanReverse(&index, x);
+    return static_cast<int>(index);
+#else
+    return 31 - __builtin_clz(x);
+#endif
+}
+
+// The strong (Miller-Rabin) test to base 2 of an odd n > 2: with
+// n - 1 = d * 2^s and d odd, n passes if 2^d is 1 or one of the s - 1
+// squarings after it meets n - 1. Every prime passes, and so do the few
+// composites listed in pseudoprimes.inc.
+bool passes_strong_test_base2(std::uint32_t n) {
     std::uint32_t d = n - 1;
     int s = 0;
     while ((d & 1) == 0) {
@@ -64,39 +74,32 @@ bool passes_strong_tests(std::uint32_t n) {
     const Montgomery mont(n);
     const std::uint32_t one = mont.one();
     const std::uint32_t minus_one = n - one;
-    // Right to left over the bits of d: the chain of squarings of each base
-    // does not wait for the products, so all six chains overlap.
-    std::uint32_t power[3] = {mont.from(2), mont.from(7), mont.from(61)};
-    std::uint32_t x[3] = {one, one, one};
-    for (std::uint32_t e = d;; e >>= 1) {
-        if (e & 1) {
-            for (int k = 0; k < 3; ++k) {
-                x[k] = mont.multiply(x[k], power[k]);
-            }
-        }
-        if (e == 1) {
-            break;
-        }
-        for (std::uint32_t &p : power) {
-            p = mont.multiply(p, p);
+    // Left to right over the bits of d, starting with 2^1 for the top bit;
+    // with base 2 each multiplication by the base is a modular doubling
+    // (no overflow: x < n < 2^31).
+    std::uint32_t x = one + one >= n ? one + one - n : one + one;
+    for (int bit = top_bit(d) - 1; bit >= 0; --bit) {
+        x = mont.multiply(x, x);
+        if ((d >> bit) & 1) {
+            x = x + x >= n ? x + x - n : x + x;
         }
     }
-    for (int k = 0; k < 3; ++k) {
-        std::uint32_t y = x[k];
-        bool passes = y == one || y == minus_one;
-        for (int i = 1; i < s && !passes; ++i) {
-            y = mont.multiply(y, y);
-            passes = y == minus_one;
-        }
-        if (!passes) {
-            return false;
-        }
+    bool passes = x == one || x == minus_one;
+    for (int i = 1; i < s && !passes; ++i) {
+        x = mont.multiply(x, x);
+        passes = x == minus_one;
     }
-    return true;
+    return passes;
 }
 
+// Every odd composite below 2^31 that passes the strong test to base 2.
+constexpr std::uint32_t pseudoprimes[] = {
+#include "pseudoprimes.inc"
+};
+
 // For n >= 2: trial division by the primes up to 37 settles most numbers at
-// once, the strong tests the rest, in a time that does not grow with n.
+// once, one strong test and a look-up in the table of the composites that
+// pass it the rest, in a time that does not grow with n.
 bool prime(std::uint32_t n) {
     static constexpr std::uint32_t small_primes[] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37};
     for (const std::uint32_t p : small_primes) {
@@ -108,7 +111,8 @@ bool prime(std::uint32_t n) {
     if (n < 41 * 41) {
         return true;
     }
-    return passes_strong_tests(n);
+    return passes_strong_test_base2(n) &&
+           !std::binary_search(std::begin(pseudoprimes), std::end(pseudoprimes), n);
 }
 
 } // namespace
