@@ -27,7 +27,11 @@ def test_stubs_match_the_signature_lines_of_the_binding():
     for name in dir(Calvune):
         if not name.startswith("__"):
             first_line = getattr(Calvune, name).__doc__.splitlines()[0]
-            runtime[name] = first_line.replace("typing.", "")
+            # The one intended difference: the stubs narrow the integer
+            # parameters to SupportsIndex, so that a float is flagged.
+            runtime[name] = first_line.replace("typing.", "").replace(
+                "SupportsInt | SupportsIndex", "SupportsIndex"
+            )
     assert dict(stub_signatures()) == runtime
     assert ast.get_docstring(ast.parse(STUB.read_text())) == Calvune.__doc__
 
@@ -49,6 +53,7 @@ def test_mypy_flags_a_wrong_argument_and_types_the_result_none(tmp_path):
         "import Calvune\n"
         "reveal_type(Calvune.factorial(5))\n"
         'Calvune.is_prime("7")\n'
+        "Calvune.is_prime(7.0)\n"
         "Calvune.point_distance(x1=0, x2=3.5, y1=0, y2=4)\n"
         "Calvune.standart_diviation(0.5, n=10)\n"
     )
@@ -56,6 +61,8 @@ def test_mypy_flags_a_wrong_argument_and_types_the_result_none(tmp_path):
     assert done.stdout.splitlines() == [
         'usage.py:2: note: Revealed type is "None"',
         'usage.py:3: error: Argument 1 to "is_prime" has incompatible type "str"; '
-        'expected "SupportsInt | SupportsIndex"  [arg-type]',
-        "Found 1 error in 1 file (checked 1 source file)",
+        'expected "SupportsIndex"  [arg-type]',
+        'usage.py:4: error: Argument 1 to "is_prime" has incompatible type "float"; '
+        'expected "SupportsIndex"  [arg-type]',
+        "Found 2 errors in 1 file (checked 1 source file)",
     ]
