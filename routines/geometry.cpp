@@ -19,19 +19,35 @@ Lines circle_circumference(double radius) {
 
 Lines triangle_area(double a, double b, double c) {
     // Heron's formula. Sides that break the triangle inequality make the
-    // product negative and print NaN.
+    // product negative and print NaN. The product is of degree four in the
+    // sides: beyond 2^250 it would overflow and below 2^-250 underflow, so
+    // there the sides are scaled near 1 and the area back by 2^2e.
+    const double largest = std::fmax(std::fabs(a), std::fmax(std::fabs(b), std::fabs(c)));
+    const int e =
+        std::isfinite(largest) && outside_range(largest, 0x1p250) ? std::ilogb(largest) : 0;
+    a = scaled(a, -e);
+    b = scaled(b, -e);
+    c = scaled(c, -e);
     const double s = ((a + b) + c) * 0.5;
     const double product = s * (s - a) * (s - b) * (s - c);
     Lines out;
-    out << std::sqrt(product) << "\n";
+    out << scaled(std::sqrt(product), 2 * e) << "\n";
     return out;
 }
 
 Lines point_distance(double x1, double x2, double y1, double y2) {
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
+    // A difference of two doubles is exact wherever it is tiny, so only the
+    // squares need guarding: beyond 2^500 they would overflow and below
+    // 2^-500 underflow, so there the differences are scaled near 1.
+    double dx = x2 - x1;
+    double dy = y2 - y1;
+    const double largest = std::fmax(std::fabs(dx), std::fabs(dy));
+    const int e =
+        std::isfinite(largest) && outside_range(largest, 0x1p500) ? std::ilogb(largest) : 0;
+    dx = scaled(dx, -e);
+    dy = scaled(dy, -e);
     Lines out;
-    out << std::sqrt(std::pow(dx, 2.0) + std::pow(dy, 2.0)) << "\n";
+    out << scaled(std::sqrt(std::pow(dx, 2.0) + std::pow(dy, 2.0)), e) << "\n";
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -43,6 +44,18 @@ class Lines {
     char buffer_[64];
     std::size_t size_ = 0;
 };
+
+// Where an intermediate square or product would overflow or underflow
+// although neither the inputs nor the answer do, a routine runs its formula
+// on inputs scaled by a power of two near 1, which is exact, and scales the
+// result back. Wherever nothing overflows or underflows, scaling by powers of
+// two changes no rounding, so the scaled formula gives the same bits.
+
+// Whether the magnitude m lies outside [1 / bound, bound]; 0 lies inside.
+inline bool outside_range(double m, double bound) { return m > bound || (m < 1 / bound && m != 0); }
+
+// x * 2^e, with no call where nothing is scaled.
+inline double scaled(double x, int e) { return e == 0 ? x : std::scalbn(x, e); }
 
 Lines quadratic_formula(double ax, double bx, double c);
 Lines square_root(double root);
