@@ -227,6 +227,7 @@ def test_a_full_disk_raises_os_error():
     assert done.stderr.splitlines()[-1] == "OSError: [Errno 28] No space left on device"
 
 
+@pytest.mark.skipif(sys.platform == "win32", reason="needs POSIX pipes")
 def test_a_reader_that_leaves_stops_the_writer_with_broken_pipe_error():
     source = "import Calvune\nwhile True:\n    Calvune.factorial(5)"
     process = subprocess.Popen(
@@ -326,6 +327,7 @@ def test_ctrl_c_stops_a_call_blocked_on_a_full_pipe(loop):
     assert process.stderr.read().splitlines()[-1] == b"KeyboardInterrupt"
 
 
+@pytest.mark.skipif(sys.platform == "win32", reason="ipykernel captures fd 1 on POSIX only")
 def test_a_notebook_cell_gets_every_line():
     manager = pytest.importorskip("jupyter_client.manager")
     pytest.importorskip("ipykernel")
