@@ -88,7 +88,9 @@ def test_roots_are_right_at_every_magnitude(run, a, x1, x2):
     assume(math.isfinite(b) and math.isfinite(c) and b != 0 and c != 0)
     # Enough bits for b*b - 4ac to be exact whatever the exponents.
     mpmath.mp.prec = 4400
-    root = mpmath.sqrt(mpmath.mpf(b) ** 2 - 4 * mpmath.mpf(a) * c)
+    discriminant = mpmath.mpf(b) ** 2 - 4 * mpmath.mpf(a) * c
+    assume(discriminant > 0)
+    root = mpmath.sqrt(discriminant)
     exact = [(root - b) / (2 * mpmath.mpf(a)), (-root - b) / (2 * mpmath.mpf(a))]
     # Both roots representable, and apart by more than a thousandth.
     assume(all(2.0**-1022 <= abs(x) <= 1.7976931348623157e308 for x in exact))
