@@ -15,7 +15,7 @@ namespace {
 
 // Modular arithmetic for an odd modulus n < 2^31 in Montgomery form (x is
 // held as x * 2^32 mod n), which replaces the division of every modular
-// product by multiplications. Products of residues stay below 2^62.
+// product by multiplications. Products stay below 2^63.
 class Montgomery {
   public:
     explicit Montgomery(std::uint32_t n)
@@ -23,8 +23,9 @@ class Montgomery {
 
     std::uint32_t one() const { return one_; }
 
-    // a * b * 2^-32 mod n. With m = t * n^-1 mod 2^32, t - m * n is a
-    // multiple of 2^32, so only the high halves need subtracting.
+    // a * b * 2^-32 mod n, for a < n and b < 2n. With m = t * n^-1 mod 2^32,
+    // t - m * n is a multiple of 2^32, so only the high halves need
+    // subtracting; t < 2n^2 < 2^63 keeps the difference within (-n, n).
     std::uint32_t multiply(std::uint32_t a, std::uint32_t b) const {
         const std::uint64_t t = std::uint64_t{a} * b;
         const std::uint32_t m = static_cast<std::uint32_t>(t) * inverse_;
@@ -74,15 +75,14 @@ bool passes_strong_test_base2(std::uint32_t n) {
     const Montgomery mont(n);
     const std::uint32_t one = mont.one();
     const std::uint32_t minus_one = n - one;
-    // Left to right over the bits of d, starting with 2^1 for the top bit;
-    // with base 2 each multiplication by the base is a modular doubling
-    // (no overflow: x < n < 2^31).
+    // Left to right over the bits of d, starting with 2^1 for the top bit.
+    // With base 2, squaring and multiplying by the base is x * 2x, and 2x
+    // needs no reduction (multiply takes one factor below 2n), so a set bit
+    // adds a masked addition to the chain instead of a modular doubling.
     std::uint32_t x = one + one >= n ? one + one - n : one + one;
     for (int bit = top_bit(d) - 1; bit >= 0; --bit) {
-        x = mont.multiply(x, x);
-        if ((d >> bit) & 1) {
-            x = x + x >= n ? x + x - n : x + x;
-        }
+        const std::uint32_t mask = 0 - ((d >> bit) & 1);
+        x = mont.multiply(x, x + (x & mask));
     }
     bool passes = x == one || x == minus_one;
     for (int i = 1; i < s && !passes; ++i) {
