@@ -22,9 +22,8 @@ Lines triangle_area(double a, double b, double c) {
     // product negative and print NaN. The product is of degree four in the
     // sides: beyond 2^250 it would overflow and below 2^-250 underflow, so
     // there the sides are scaled near 1 and the area back by 2^2e.
-    const double largest = std::fmax(std::fabs(a), std::fmax(std::fabs(b), std::fabs(c)));
     const int e =
-        std::isfinite(largest) && outside_range(largest, 0x1p250) ? std::ilogb(largest) : 0;
+        range_exponent(std::fmax(std::fabs(a), std::fmax(std::fabs(b), std::fabs(c))), 0x1p250);
     a = scaled(a, -e);
     b = scaled(b, -e);
     c = scaled(c, -e);
@@ -41,9 +40,7 @@ Lines point_distance(double x1, double x2, double y1, double y2) {
     // 2^-500 underflow, so there the differences are scaled near 1.
     double dx = x2 - x1;
     double dy = y2 - y1;
-    const double largest = std::fmax(std::fabs(dx), std::fabs(dy));
-    const int e =
-        std::isfinite(largest) && outside_range(largest, 0x1p500) ? std::ilogb(largest) : 0;
+    const int e = range_exponent(std::fmax(std::fabs(dx), std::fabs(dy)), 0x1p500);
     dx = scaled(dx, -e);
     dy = scaled(dy, -e);
     Lines out;

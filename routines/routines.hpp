@@ -54,6 +54,13 @@ class Lines {
 // Whether the magnitude m lies outside [1 / bound, bound]; 0 lies inside.
 inline bool outside_range(double m, double bound) { return m > bound || (m < 1 / bound && m != 0); }
 
+// The exponent that brings the largest magnitude of a formula's inputs near
+// 1 where it lies outside [1 / bound, bound]; 0 inside, and for an infinity
+// or a NaN, which keep the formula as written.
+inline int range_exponent(double largest, double bound) {
+    return std::isfinite(largest) && outside_range(largest, bound) ? std::ilogb(largest) : 0;
+}
+
 // x * 2^e, with no call where nothing is scaled.
 inline double scaled(double x, int e) { return e == 0 ? x : std::scalbn(x, e); }
 
