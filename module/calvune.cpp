@@ -1,6 +1,7 @@
 // Import entry and module body of Calvune.
 #include "output.hpp"
 #include "routines.hpp"
+#include "streams.hpp"
 
 #include <pybind11/pybind11.h>
 
@@ -22,7 +23,7 @@ template <auto Routine> constexpr auto printed = &Printed<Routine>::call;
 
 PYBIND11_MODULE(Calvune, m) {
     m.doc() = "Calvune pybind11 module";
-    calvune::prepare_output();
+    calvune::prepare_streams();
 
     m.def("quadratic_formula", printed<calvune::quadratic_formula>, py::arg("ax"), py::arg("bx"),
           py::arg("c"));

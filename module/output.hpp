@@ -5,9 +5,6 @@
 
 namespace calvune {
 
-// Looks up what print needs once; the module body calls it before any call.
-void prepare_output();
-
 // Writes a call's text to file descriptor 1. Raises (as pybind11's
 // error_already_set) what print() would raise: OSError for a failed write,
 // and whatever a signal handler raises while the write waits.

@@ -66,6 +66,25 @@ ORDERS = [
         """,
         "header\n120\nfooter\n",
     ),
+    # A file that stood in for sys.stdout is closed, and so flushed, once dropped.
+    (
+        """
+        import contextlib, sys
+        import Calvune
+        log = __file__ + ".log"
+        for _ in range(2):
+            sys.stdout = open(log, "w")
+            print("log")
+            Calvune.factorial(3)
+            sys.stdout = sys.__stdout__
+            print(open(log).read(), end="")
+        with contextlib.redirect_stdout(open(log, "w")):
+            print("report")
+            Calvune.is_prime(7)
+        print(open(log).read(), end="")
+        """,
+        "6\nlog\n6\nlog\nIt is a prime number\nreport\n",
+    ),
 ]
 
 
@@ -116,6 +135,36 @@ class Rebinding:
 def test_a_broken_sys_stdout_does_not_fail_the_call(run, monkeypatch, stdout):
     monkeypatch.setattr(sys, "stdout", stdout() if stdout is Rebinding else stdout)
     assert run(Calvune.factorial, 5) == (None, "120\n")
+
+
+class Slotted:
+    """A stdout that can't be weakly referenced, so it is asked every time."""
+
+    __slots__ = ("pending",)
+
+    def __init__(self):
+        self.pending = ""
+
+    def write(self, text):
+        self.pending += text
+
+    def fileno(self):
+        return 1
+
+    def flush(self):
+        os.write(1, self.pending.encode())
+        self.pending = ""
+
+
+class Buffered(Slotted):
+    """The same stdout, weakly referenced and so remembered."""
+
+
+@pytest.mark.parametrize("stdout", [Buffered, Slotted])
+def test_text_in_sys_stdout_comes_first_on_every_call(run, monkeypatch, stdout):
+    monkeypatch.setattr(sys, "stdout", stdout())
+    _, text = run(lambda: [print("a"), Calvune.factorial(3), print("b"), Calvune.factorial(5)])
+    assert text == "a\n6\nb\n120\n"
 
 
 STDBUF = shutil.which("stdbuf")

@@ -88,6 +88,27 @@ def test_an_isolated_subinterpreter_is_refused():
     assert re.search("ImportError.*subinterpreters", failure)
 
 
+def test_a_legacy_subinterpreter_keeps_to_its_own_sys_stdout():
+    pytest.importorskip("_testcapi")
+    source = """
+        import _testcapi, Calvune
+        print("a", end="")
+        Calvune.factorial(3)
+        _testcapi.run_in_subinterp("import Calvune; print('b', end=''); Calvune.factorial(4)")
+        print("c", end="")
+        Calvune.factorial(5)
+        """
+    env = {k: v for k, v in os.environ.items() if k != "PYTHONUNBUFFERED"}
+    done = subprocess.run(
+        [sys.executable, "-X", "dev", "-c", textwrap.dedent(source)],
+        capture_output=True,
+        text=True,
+        env=env,
+        timeout=60,
+    )
+    assert (done.stdout, done.stderr) == ("a6\nb24\nc120\n", "")
+
+
 RUNNING = "%d.%d" % sys.version_info[:2]
 
 

@@ -1,0 +1,213 @@
+// Python's own standard output, flushed before a call writes, so that text
+// Python wrote earlier comes out first.
+//
+// Each of sys.stdout and sys.__stdout__ whose fileno() is 1 is flushed.
+// Whether a stream writes to fd 1 is decided once per stream; a stream that
+// writes elsewhere (a notebook kernel's, a StringIO under redirect_stdout) is
+// not flushed, since its text cannot come before ours anyway, and flushing a
+// kernel's stream waits on its I/O thread. An Exception from fileno() or
+// flush() is the stream's own and is cleared; anything else (KeyboardInterrupt,
+// SystemExit from a signal handler) is the program's and propagates.
+//
+// Nothing here keeps a user's object alive. A stream is remembered by a weak
+// reference whose callback forgets it as it dies, so a file that replaced
+// sys.stdout is closed, and flushed, exactly when it would be without us, and
+// a new stream at a freed address is never mistaken for it. A stream that
+// can't be weakly referenced is asked fileno() on every call.
+//
+// What is cached belongs to one interpreter: each has its own State, kept in
+// its state dictionary and released when it ends. Legacy subinterpreters
+// import the module too, each with its own sys.
+#include "streams.hpp"
+
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+namespace py = pybind11;
+
+namespace calvune {
+
+namespace {
+
+void clear_unless_fatal() {
+    if (!PyErr_ExceptionMatches(PyExc_Exception)) {
+        throw py::error_already_set();
+    }
+    PyErr_Clear();
+}
+
+bool asks_fd1(PyObject *stream, PyObject *fileno_name) {
+    if (stream == nullptr || stream == Py_None) {
+        return false;
+    }
+    PyObject *fd = PyObject_CallMethodNoArgs(stream, fileno_name);
+    if (fd == nullptr) {
+        clear_unless_fatal();
+        return false;
+    }
+    const long value = PyLong_Check(fd) ? PyLong_AsLong(fd) : 0;
+    Py_DECREF(fd);
+    if (value == -1 && PyErr_Occurred()) {
+        clear_unless_fatal();
+        return false;
+    }
+    return value == 1;
+}
+
+// What is known of one of sys.stdout and sys.__stdout__: the stream last seen
+// there, while it lives, and whether it writes to fd 1.
+class Stream {
+  public:
+    Stream() : forget_([this](py::handle) { object_ = nullptr; }) {}
+    Stream(const Stream &) = delete;
+    Stream &operator=(const Stream &) = delete;
+
+    bool writes_to_fd1(PyObject *stream, PyObject *fileno_name) {
+        if (stream != nullptr && stream == object_) {
+            return on_fd1_;
+        }
+        const bool on_fd1 = asks_fd1(stream, fileno_name);
+        remember(stream, on_fd1);
+        return on_fd1;
+    }
+
+  private:
+    void remember(PyObject *stream, bool on_fd1) {
+        watch_ = py::object();
+        object_ = nullptr;
+        if (stream == nullptr) {
+            return;
+        }
+        PyObject *watch = PyWeakref_NewRef(stream, forget_.ptr());
+        if (watch == nullptr) {
+            PyErr_Clear();
+            return;
+        }
+        watch_ = py::reinterpret_steal<py::object>(watch);
+        object_ = stream;
+        on_fd1_ = on_fd1;
+    }
+
+    py::cpp_function forget_;
+    py::object watch_;
+    PyObject *object_ = nullptr;
+    bool on_fd1_ = false;
+};
+
+constexpr const char *state_key = "Calvune.streams";
+
+class State {
+  public:
+    State()
+        : sys_dict_(py::module_::import("sys").attr("__dict__")), stdout_name_("stdout"),
+          original_stdout_name_("__stdout__"), fileno_name_("fileno"), flush_name_("flush") {}
+
+    static State &of_this_interpreter();
+
+    bool flush() {
+        const py::object original = attribute(original_stdout_name_);
+        if (original.ptr() == Py_None) {
+            return false;
+        }
+        const py::object current = attribute(stdout_name_);
+        flush_if_on_fd1(current_, current);
+        if (current.ptr() != original.ptr()) {
+            flush_if_on_fd1(original_, original);
+        }
+        return true;
+    }
+
+  private:
+    static State &find_or_make(PyInterpreterState *interpreter);
+
+    // sys.<name>, or a null object where it is missing. The reference keeps
+    // the stream alive while the call uses it, whatever its methods rebind.
+    py::object attribute(const py::str &name) const {
+        PyObject *object = PyDict_GetItemWithError(sys_dict_.ptr(), name.ptr());
+        if (object == nullptr) {
+            PyErr_Clear();
+        }
+        return py::reinterpret_borrow<py::object>(object);
+    }
+
+    void flush_if_on_fd1(Stream &known, const py::object &stream) {
+        if (!known.writes_to_fd1(stream.ptr(), fileno_name_.ptr())) {
+            return;
+        }
+        PyObject *result = PyObject_CallMethodNoArgs(stream.ptr(), flush_name_.ptr());
+        if (result == nullptr) {
+            clear_unless_fatal();
+        }
+        Py_XDECREF(result);
+    }
+
+    py::object sys_dict_;
+    py::str stdout_name_, original_stdout_name_, fileno_name_, flush_name_;
+    Stream current_, original_;
+};
+
+// The State of the interpreter that called last, found again without a
+// dictionary look-up. An interpreter's ID is never reused while the process
+// lives, so the pointer is only followed from the interpreter that owns it.
+// Only interpreters sharing the main interpreter's lock can import the module,
+// so that lock guards these too.
+std::int64_t last_interpreter = -1;
+State *last_state = nullptr;
+
+State &State::of_this_interpreter() {
+    PyInterpreterState *interpreter = PyInterpreterState_Get();
+    const std::int64_t id = PyInterpreterState_GetID(interpreter);
+    if (id != last_interpreter) {
+        last_state = &find_or_make(interpreter);
+        last_interpreter = id;
+    }
+    return *last_state;
+}
+
+void release(PyObject *capsule) {
+    auto *state = static_cast<State *>(PyCapsule_GetPointer(capsule, state_key));
+    // An interpreter made after Py_Finalize may get the ID 0 again.
+    if (state == last_state) {
+        last_interpreter = -1;
+        last_state = nullptr;
+    }
+    delete state;
+}
+
+State &State::find_or_make(PyInterpreterState *interpreter) {
+    PyObject *dict = PyInterpreterState_GetDict(interpreter);
+    if (dict == nullptr) {
+        throw std::runtime_error("Calvune: the interpreter has no state dictionary");
+    }
+    const py::str key(state_key);
+    PyObject *found = PyDict_GetItemWithError(dict, key.ptr());
+    if (found != nullptr) {
+        return *static_cast<State *>(PyCapsule_GetPointer(found, state_key));
+    }
+    if (PyErr_Occurred()) {
+        throw py::error_already_set();
+    }
+    auto made = std::make_unique<State>();
+    PyObject *capsule = PyCapsule_New(made.get(), state_key, release);
+    if (capsule == nullptr) {
+        throw py::error_already_set();
+    }
+    // From here on the capsule owns the State, and the dictionary the capsule.
+    State &state = *made.release();
+    const auto owner = py::reinterpret_steal<py::object>(capsule);
+    if (PyDict_SetItem(dict, key.ptr(), capsule) != 0) {
+        throw py::error_already_set();
+    }
+    return state;
+}
+
+} // namespace
+
+void prepare_streams() { State::of_this_interpreter(); }
+
+bool flush_python_streams() { return State::of_this_interpreter().flush(); }
+
+} // namespace calvune

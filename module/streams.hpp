@@ -1,0 +1,15 @@
+// Python's own standard output streams, as a call's output sees them.
+#pragma once
+
+namespace calvune {
+
+// Makes the calling interpreter's state; the module body calls it, so that a
+// failure shows at import.
+void prepare_streams();
+
+// Flushes sys.stdout and sys.__stdout__ where they write to fd 1. Returns false
+// when the process has no standard output (sys.__stdout__ is None). Raises (as
+// pybind11's error_already_set) what is not an Exception of the streams' own.
+bool flush_python_streams();
+
+} // namespace calvune
