@@ -2,6 +2,7 @@
 own signature lines, by stubtest, and by mypy on a small user file."""
 
 import ast
+import importlib.util
 import os
 import subprocess
 import sys
@@ -11,7 +12,10 @@ import pytest
 
 import Calvune
 
-STUB = Path(Calvune.__file__).parent / "Calvune-stubs" / "__init__.pyi"
+# Installed beside the module, or (by an editable install) left in stubs/ with
+# that folder on the path: wherever the type checkers will look.
+[STUBS] = importlib.util.find_spec("Calvune-stubs").submodule_search_locations
+STUB = Path(STUBS, "__init__.pyi")
 
 
 def stub_signatures():
