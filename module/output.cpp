@@ -28,6 +28,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <stdlib.h>
 #else
 #include <poll.h>
 #include <unistd.h>
@@ -51,7 +52,24 @@ void run_signal_handlers() {
     }
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The C runtime's default answer to an invalid descriptor (fd 1 closed) is to
+// end the process from inside _write. While this thread's handler returns
+// instead, _write fails with EBADF and the call raises OSError, as print()
+// does; CPython guards its own calls into the runtime the same way.
+class InvalidParameterIgnored {
+  public:
+    InvalidParameterIgnored() : previous_(_set_thread_local_invalid_parameter_handler(ignore)) {}
+    ~InvalidParameterIgnored() { _set_thread_local_invalid_parameter_handler(previous_); }
+    InvalidParameterIgnored(const InvalidParameterIgnored &) = delete;
+    InvalidParameterIgnored &operator=(const InvalidParameterIgnored &) = delete;
+
+  private:
+    static void ignore(const wchar_t *, const wchar_t *, const wchar_t *, unsigned, uintptr_t) {}
+
+    _invalid_parameter_handler previous_;
+};
+#else
 void wait_until_writable() {
     pollfd fd1{1, POLLOUT, 0};
     int ready;
@@ -73,11 +91,13 @@ void write_to_fd1(const char *text, std::size_t size) {
         long written;
         int error;
         Py_BEGIN_ALLOW_THREADS;
+#ifdef _WIN32
+        const InvalidParameterIgnored guard;
+#endif
         if (first) {
             std::cout.rdbuf()->pubsync();
         }
 #ifdef _WIN32
-        // The C runtime's text mode turns each "\n" into CR LF.
         written = _write(1, text, static_cast<unsigned>(size));
 #else
         written = static_cast<long>(::write(1, text, size));

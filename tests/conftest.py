@@ -26,8 +26,7 @@ def run(capfdbinary):
 
     def call(fn, *args, **kwargs):
         result = fn(*args, **kwargs)
-        # On Windows the C runtime's text-mode stdout writes "\n" as os.linesep.
-        text = capfdbinary.readouterr().out.decode().replace(os.linesep, "\n")
+        text = capfdbinary.readouterr().out.decode()
         return result, normalize_nan(text)
 
     return call
