@@ -59,14 +59,24 @@ bool asks_fd1(PyObject *stream, PyObject *fileno_name) {
 
 // What is known of one of sys.stdout and sys.__stdout__: the stream last seen
 // there, while it lives, and whether it writes to fd 1.
+//
+// The callback reaches the stream's record through a weak pointer, since
+// weakref.getweakrefs() can hand its weak reference to anyone, who may keep it
+// past this record.
 class Stream {
   public:
-    Stream() : forget_([this](py::handle) { object_ = nullptr; }) {}
+    Stream()
+        : object_(std::make_shared<PyObject *>(nullptr)),
+          forget_([seen = std::weak_ptr<PyObject *>(object_)](py::handle) {
+              if (const auto object = seen.lock()) {
+                  *object = nullptr;
+              }
+          }) {}
     Stream(const Stream &) = delete;
     Stream &operator=(const Stream &) = delete;
 
     bool writes_to_fd1(PyObject *stream, PyObject *fileno_name) {
-        if (stream != nullptr && stream == object_) {
+        if (stream != nullptr && stream == *object_) {
             return on_fd1_;
         }
         const bool on_fd1 = asks_fd1(stream, fileno_name);
@@ -77,7 +87,7 @@ class Stream {
   private:
     void remember(PyObject *stream, bool on_fd1) {
         watch_ = py::object();
-        object_ = nullptr;
+        *object_ = nullptr;
         if (stream == nullptr) {
             return;
         }
@@ -87,13 +97,13 @@ class Stream {
             return;
         }
         watch_ = py::reinterpret_steal<py::object>(watch);
-        object_ = stream;
+        *object_ = stream;
         on_fd1_ = on_fd1;
     }
 
+    std::shared_ptr<PyObject *> object_;
     py::cpp_function forget_;
     py::object watch_;
-    PyObject *object_ = nullptr;
     bool on_fd1_ = false;
 };
 
