@@ -109,11 +109,22 @@ class Stream {
 
 constexpr const char *state_key = "Calvune.streams";
 
+// An interned name: sys's dictionary holds its keys interned, so a look-up
+// with one matches by identity instead of comparing characters.
+py::str interned(const char *name) {
+    PyObject *string = PyUnicode_InternFromString(name);
+    if (string == nullptr) {
+        throw py::error_already_set();
+    }
+    return py::reinterpret_steal<py::str>(string);
+}
+
 class State {
   public:
     State()
-        : sys_dict_(py::module_::import("sys").attr("__dict__")), stdout_name_("stdout"),
-          original_stdout_name_("__stdout__"), fileno_name_("fileno"), flush_name_("flush") {}
+        : sys_dict_(py::module_::import("sys").attr("__dict__")), stdout_name_(interned("stdout")),
+          original_stdout_name_(interned("__stdout__")), fileno_name_(interned("fileno")),
+          flush_name_(interned("flush")) {}
 
     static State &of_this_interpreter();
 
