@@ -1,4 +1,4 @@
-// The output policy of every call, in one place.
+// How every call's text reaches file descriptor 1.
 //
 // A call's text goes to file descriptor 1 in one write(2) of at most 64
 // bytes, so that it is atomic on a pipe: the lines of threads and processes
