@@ -29,12 +29,13 @@ CALLS = [
 ]
 
 
-def python(source, executable=sys.executable, stdout=subprocess.PIPE):
+def python(source, executable=sys.executable, stdout=subprocess.PIPE, flags=(), env=None):
     return subprocess.run(
-        [executable, "-c", textwrap.dedent(source)],
+        [executable, *flags, "-c", textwrap.dedent(source)],
         stdout=stdout,
         stderr=subprocess.PIPE,
         text=True,
+        env=env,
         timeout=600,
     )
 
@@ -99,13 +100,7 @@ def test_a_legacy_subinterpreter_keeps_to_its_own_sys_stdout():
         Calvune.factorial(5)
         """
     env = {k: v for k, v in os.environ.items() if k != "PYTHONUNBUFFERED"}
-    done = subprocess.run(
-        [sys.executable, "-X", "dev", "-c", textwrap.dedent(source)],
-        capture_output=True,
-        text=True,
-        env=env,
-        timeout=60,
-    )
+    done = python(source, flags=("-X", "dev"), env=env)
     assert (done.stdout, done.stderr) == ("a6\nb24\nc120\n", "")
 
 
