@@ -1,13 +1,19 @@
 // Python's own standard output, flushed before a call writes, so that text
 // Python wrote earlier comes out first.
 //
-// Each of sys.stdout and sys.__stdout__ whose fileno() is 1 is flushed.
-// Whether a stream writes to fd 1 is decided once per stream; a stream that
-// writes elsewhere (a notebook kernel's, a StringIO under redirect_stdout) is
-// not flushed, since its text cannot come before ours anyway, and flushing a
-// kernel's stream waits on its I/O thread. An Exception from fileno() or
-// flush() is the stream's own and is cleared; anything else (KeyboardInterrupt,
-// SystemExit from a signal handler) is the program's and propagates.
+// Each of sys.__stdout__ and sys.stdout whose fileno() is 1 is flushed, in
+// that order: text the original stream still holds was written before its
+// replacement existed. Whether a stream writes to fd 1 is decided once per
+// stream; a stream that writes elsewhere (a notebook kernel's, a StringIO under
+// redirect_stdout) is not flushed, since its text cannot come before ours
+// anyway, and flushing a kernel's stream waits on its I/O thread.
+//
+// An OSError from flush() (BlockingIOError on a non-blocking stdout, a broken
+// pipe, a full disk) means that text which belongs before ours did not reach
+// fd 1: it propagates, and the call writes nothing, as print() would raise.
+// Any other Exception from flush(), and every one from fileno(), is the
+// stream's own quirk and is cleared; what is not an Exception
+// (KeyboardInterrupt, SystemExit from a signal handler) propagates.
 //
 // Nothing here keeps a user's object alive. A stream is remembered by a weak
 // reference whose callback forgets it as it dies, so a file that replaced
@@ -17,7 +23,9 @@
 //
 // What is cached belongs to one interpreter: each has its own State, kept in
 // its state dictionary and released when it ends. Legacy subinterpreters
-// import the module too, each with its own sys.
+// import the module too, each with its own sys. A call made after its State
+// is released (from a finalizer late in shutdown, when sys is gone and Python
+// has flushed its streams for the last time) flushes nothing.
 #include "streams.hpp"
 
 #include <pybind11/pybind11.h>
@@ -121,12 +129,16 @@ py::str interned(const char *name) {
 
 class State {
   public:
-    State()
-        : sys_dict_(py::module_::import("sys").attr("__dict__")), stdout_name_(interned("stdout")),
-          original_stdout_name_(interned("__stdout__")), fileno_name_(interned("fileno")),
-          flush_name_(interned("flush")) {}
+    explicit State(std::int64_t interpreter)
+        : interpreter_(interpreter), sys_dict_(py::module_::import("sys").attr("__dict__")),
+          stdout_name_(interned("stdout")), original_stdout_name_(interned("__stdout__")),
+          fileno_name_(interned("fileno")), flush_name_(interned("flush")) {}
 
-    static State &of_this_interpreter();
+    // The calling interpreter's State is made at import. A call only looks
+    // it up, and finds none once the interpreter has released it.
+    static void prepare();
+    static State *of_this_interpreter();
+    static void release(PyObject *capsule);
 
     bool flush() {
         const py::object original = attribute(original_stdout_name_);
@@ -134,16 +146,14 @@ class State {
             return false;
         }
         const py::object current = attribute(stdout_name_);
-        flush_if_on_fd1(current_, current);
         if (current.ptr() != original.ptr()) {
             flush_if_on_fd1(original_, original);
         }
+        flush_if_on_fd1(current_, current);
         return true;
     }
 
   private:
-    static State &find_or_make(PyInterpreterState *interpreter);
-
     // sys.<name>, or a null object where it is missing. The reference keeps
     // the stream alive while the call uses it, whatever its methods rebind.
     py::object attribute(const py::str &name) const {
@@ -160,64 +170,58 @@ class State {
         }
         PyObject *result = PyObject_CallMethodNoArgs(stream.ptr(), flush_name_.ptr());
         if (result == nullptr) {
+            if (PyErr_ExceptionMatches(PyExc_OSError)) {
+                throw py::error_already_set();
+            }
             clear_unless_fatal();
         }
         Py_XDECREF(result);
     }
 
+    std::int64_t interpreter_;
     py::object sys_dict_;
     py::str stdout_name_, original_stdout_name_, fileno_name_, flush_name_;
     Stream current_, original_;
 };
 
 // The State of the interpreter that called last, found again without a
-// dictionary look-up. An interpreter's ID is never reused while the process
-// lives, so the pointer is only followed from the interpreter that owns it.
-// Only interpreters sharing the main interpreter's lock can import the module,
-// so that lock guards these too.
+// dictionary look-up; null when that interpreter has released it. An
+// interpreter's ID is never reused while the process lives (but after
+// Py_Finalize, when the main interpreter starts again as 0), so the pointer is
+// only followed from the interpreter that owns it. Only interpreters sharing
+// the main interpreter's lock can import the module, so that lock guards these
+// too.
 std::int64_t last_interpreter = -1;
 State *last_state = nullptr;
 
-State &State::of_this_interpreter() {
-    PyInterpreterState *interpreter = PyInterpreterState_Get();
-    const std::int64_t id = PyInterpreterState_GetID(interpreter);
-    if (id != last_interpreter) {
-        last_state = &find_or_make(interpreter);
-        last_interpreter = id;
-    }
-    return *last_state;
-}
-
-void release(PyObject *capsule) {
-    auto *state = static_cast<State *>(PyCapsule_GetPointer(capsule, state_key));
-    // An interpreter made after Py_Finalize may get the ID 0 again.
-    if (state == last_state) {
-        last_interpreter = -1;
-        last_state = nullptr;
-    }
-    delete state;
-}
-
-State &State::find_or_make(PyInterpreterState *interpreter) {
+// The State in the interpreter's state dictionary, made there if make is set;
+// null where there is none.
+State *in_state_dictionary(PyInterpreterState *interpreter, bool make) {
     PyObject *dict = PyInterpreterState_GetDict(interpreter);
     if (dict == nullptr) {
-        throw std::runtime_error("Calvune: the interpreter has no state dictionary");
+        if (make) {
+            throw std::runtime_error("Calvune: the interpreter has no state dictionary");
+        }
+        return nullptr;
     }
     const py::str key(state_key);
     PyObject *found = PyDict_GetItemWithError(dict, key.ptr());
     if (found != nullptr) {
-        return *static_cast<State *>(PyCapsule_GetPointer(found, state_key));
+        return static_cast<State *>(PyCapsule_GetPointer(found, state_key));
     }
     if (PyErr_Occurred()) {
         throw py::error_already_set();
     }
-    auto made = std::make_unique<State>();
-    PyObject *capsule = PyCapsule_New(made.get(), state_key, release);
+    if (!make) {
+        return nullptr;
+    }
+    auto made = std::make_unique<State>(PyInterpreterState_GetID(interpreter));
+    PyObject *capsule = PyCapsule_New(made.get(), state_key, State::release);
     if (capsule == nullptr) {
         throw py::error_already_set();
     }
     // From here on the capsule owns the State, and the dictionary the capsule.
-    State &state = *made.release();
+    State *state = made.release();
     const auto owner = py::reinterpret_steal<py::object>(capsule);
     if (PyDict_SetItem(dict, key.ptr(), capsule) != 0) {
         throw py::error_already_set();
@@ -225,10 +229,39 @@ State &State::find_or_make(PyInterpreterState *interpreter) {
     return state;
 }
 
+void State::prepare() {
+    PyInterpreterState *interpreter = PyInterpreterState_Get();
+    last_state = in_state_dictionary(interpreter, true);
+    last_interpreter = PyInterpreterState_GetID(interpreter);
+}
+
+State *State::of_this_interpreter() {
+    PyInterpreterState *interpreter = PyInterpreterState_Get();
+    const std::int64_t id = PyInterpreterState_GetID(interpreter);
+    if (id != last_interpreter) {
+        last_state = in_state_dictionary(interpreter, false);
+        last_interpreter = id;
+    }
+    return last_state;
+}
+
+void State::release(PyObject *capsule) {
+    auto *state = static_cast<State *>(PyCapsule_GetPointer(capsule, state_key));
+    // The interpreter's last finalizers run after this, and their calls find
+    // no State. One made after Py_Finalize may get the same ID again, and
+    // makes its own at import.
+    last_interpreter = state->interpreter_;
+    last_state = nullptr;
+    delete state;
+}
+
 } // namespace
 
-void prepare_streams() { State::of_this_interpreter(); }
+void prepare_streams() { State::prepare(); }
 
-bool flush_python_streams() { return State::of_this_interpreter().flush(); }
+bool flush_python_streams() {
+    State *state = State::of_this_interpreter();
+    return state == nullptr || state->flush();
+}
 
 } // namespace calvune

@@ -7,9 +7,11 @@ namespace calvune {
 // failure shows at import.
 void prepare_streams();
 
-// Flushes sys.stdout and sys.__stdout__ where they write to fd 1. Returns false
-// when the process has no standard output (sys.__stdout__ is None). Raises (as
-// pybind11's error_already_set) what is not an Exception of the streams' own.
+// Flushes sys.__stdout__ and sys.stdout where they write to fd 1, unless the
+// interpreter has already released its state at its end. Returns false when
+// the process has no standard output (sys.__stdout__ is None). Raises (as
+// pybind11's error_already_set) an OSError from a flush, and what is not an
+// Exception.
 bool flush_python_streams();
 
 } // namespace calvune

@@ -2,6 +2,7 @@
 
 import math
 import os
+import re
 import select
 import shutil
 import signal
@@ -85,6 +86,40 @@ ORDERS = [
         """,
         "6\nlog\n6\nlog\nIt is a prime number\nreport\n",
     ),
+    # What the original stdout still holds was printed before the switch.
+    (
+        """
+        import io, sys
+        import Calvune
+        print("before")
+        sys.stdout = io.TextIOWrapper(sys.stdout.buffer, encoding="utf-8")
+        print("after")
+        Calvune.is_prime(3)
+        """,
+        "before\nafter\nIt is a prime number\n",
+    ),
+    # A finalizer that runs after the interpreter let go of sys still writes.
+    pytest.param(
+        """
+        import os
+        import Calvune
+
+        class Late:
+            def __init__(self):
+                self.factorial = Calvune.factorial
+
+            def __call__(self):
+                pass
+
+            def __del__(self):
+                self.factorial(5)
+
+        os.register_at_fork(after_in_child=Late())
+        print("a")
+        """,
+        "a\n120\n",
+        marks=pytest.mark.skipif(not hasattr(os, "register_at_fork"), reason="needs fork"),
+    ),
 ]
 
 
@@ -131,10 +166,28 @@ class Rebinding:
         sys.stdout = None
 
 
-@pytest.mark.parametrize("stdout", [None, Stdout(failing_flush), Stdout(None), object(), Rebinding])
-def test_a_broken_sys_stdout_does_not_fail_the_call(run, monkeypatch, stdout):
+# An OSError from flush() means that text which belongs first did not reach
+# fd 1: the call raises it and writes nothing. Other faults are the stream's.
+@pytest.mark.parametrize(
+    "stdout, expected",
+    [
+        (None, (None, "120\n")),
+        (Stdout(failing_flush), ("flush failed", "")),
+        (Stdout(None), (None, "120\n")),
+        (object(), (None, "120\n")),
+        (Rebinding, (None, "120\n")),
+    ],
+)
+def test_a_broken_sys_stdout_fails_the_call_only_by_os_error(run, monkeypatch, stdout, expected):
     monkeypatch.setattr(sys, "stdout", stdout() if stdout is Rebinding else stdout)
-    assert run(Calvune.factorial, 5) == (None, "120\n")
+
+    def call():
+        try:
+            return Calvune.factorial(5)
+        except OSError as error:
+            return str(error)
+
+    assert run(call) == expected
 
 
 class Slotted:
@@ -268,6 +321,33 @@ signal.setitimer(signal.ITIMER_REAL, 0)
     lines = slow_reader(process)
     assert process.returncode == 0
     assert lines == [b"It is a prime number"] * calls
+
+
+# Buffered only: unbuffered, print() itself drops what a non-blocking stdout
+# does not take, and raises nothing.
+@pytest.mark.skipif(sys.platform == "win32", reason="needs a non-blocking pipe")
+def test_a_non_blocking_stdout_keeps_every_print_line_or_raises():
+    source = """
+import os, Calvune
+os.set_blocking(1, False)
+for n in range(3000):
+    print("py", n, "x" * 6000)
+    Calvune.point_distance(0, 7, 0, 0)
+"""
+    process = subprocess.Popen(
+        [sys.executable, "-c", source],
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+        env=environment(unbuffered=False),
+    )
+    time.sleep(0.5)
+    out, err = process.communicate(timeout=120)
+    expected = b"".join(b"py %d %s\n7\n" % (n, b"x" * 6000) for n in range(3000))
+    if process.returncode == 0:
+        assert out == expected
+    else:
+        assert re.search(rb"line [56], in <module>\n(.*\n)*?BlockingIOError: ", err), err
+        assert expected.startswith(out)
 
 
 @pytest.mark.skipif(not os.path.exists("/dev/full"), reason="needs /dev/full")
