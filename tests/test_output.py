@@ -102,20 +102,11 @@ ORDERS = [
     # A finalizer that runs after the interpreter let go of sys still writes.
     pytest.param(
         """
-        import os
-        import Calvune
-
+        import os, Calvune
         class Late:
-            def __init__(self):
-                self.factorial = Calvune.factorial
-
-            def __call__(self):
-                pass
-
-            def __del__(self):
-                self.factorial(5)
-
-        os.register_at_fork(after_in_child=Late())
+            def __del__(self, factorial=Calvune.factorial):
+                factorial(5)
+        os.register_at_fork(after_in_child=Late().__del__)
         print("a")
         """,
         "a\n120\n",
@@ -149,7 +140,7 @@ def test_pool_workers_lose_nothing(unbuffered):
     """
     lines = run_script(source, unbuffered).splitlines()
     printed = [int(line[6:]) for line in lines if line.startswith("print ")]
-    assert sorted(set(printed)) == sorted(printed) and set(printed) <= set(range(40))
+    assert len(set(printed)) == len(printed) and set(printed) <= set(range(40))
     calls = sorted(line for line in lines if not line.startswith("print "))
     assert calls == sorted("%g" % math.factorial(n) for n in printed)
 
