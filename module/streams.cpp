@@ -194,52 +194,48 @@ class State {
 std::int64_t last_interpreter = -1;
 State *last_state = nullptr;
 
-// The State in the interpreter's state dictionary, made there if make is set;
-// null where there is none.
-State *in_state_dictionary(PyInterpreterState *interpreter, bool make) {
-    PyObject *dict = PyInterpreterState_GetDict(interpreter);
-    if (dict == nullptr) {
-        if (make) {
-            throw std::runtime_error("Calvune: the interpreter has no state dictionary");
-        }
-        return nullptr;
-    }
-    const py::str key(state_key);
-    PyObject *found = PyDict_GetItemWithError(dict, key.ptr());
-    if (found != nullptr) {
-        return static_cast<State *>(PyCapsule_GetPointer(found, state_key));
-    }
-    if (PyErr_Occurred()) {
+// The State kept in an interpreter's state dictionary, or null.
+State *kept_in(PyObject *dict, PyObject *key) {
+    PyObject *found = PyDict_GetItemWithError(dict, key);
+    if (found == nullptr && PyErr_Occurred()) {
         throw py::error_already_set();
     }
-    if (!make) {
-        return nullptr;
-    }
-    auto made = std::make_unique<State>(PyInterpreterState_GetID(interpreter));
-    PyObject *capsule = PyCapsule_New(made.get(), state_key, State::release);
-    if (capsule == nullptr) {
-        throw py::error_already_set();
-    }
-    // From here on the capsule owns the State, and the dictionary the capsule.
-    State *state = made.release();
-    const auto owner = py::reinterpret_steal<py::object>(capsule);
-    if (PyDict_SetItem(dict, key.ptr(), capsule) != 0) {
-        throw py::error_already_set();
-    }
-    return state;
+    return found == nullptr ? nullptr
+                            : static_cast<State *>(PyCapsule_GetPointer(found, state_key));
 }
 
 void State::prepare() {
     PyInterpreterState *interpreter = PyInterpreterState_Get();
-    last_state = in_state_dictionary(interpreter, true);
-    last_interpreter = PyInterpreterState_GetID(interpreter);
+    const std::int64_t id = PyInterpreterState_GetID(interpreter);
+    PyObject *dict = PyInterpreterState_GetDict(interpreter);
+    if (dict == nullptr) {
+        throw std::runtime_error("Calvune: the interpreter has no state dictionary");
+    }
+    const py::str key(state_key);
+    State *state = kept_in(dict, key.ptr());
+    if (state == nullptr) {
+        auto made = std::make_unique<State>(id);
+        PyObject *capsule = PyCapsule_New(made.get(), state_key, release);
+        if (capsule == nullptr) {
+            throw py::error_already_set();
+        }
+        // From here on the capsule owns the State, and the dictionary the capsule.
+        state = made.release();
+        const auto owner = py::reinterpret_steal<py::object>(capsule);
+        if (PyDict_SetItem(dict, key.ptr(), capsule) != 0) {
+            throw py::error_already_set();
+        }
+    }
+    last_state = state;
+    last_interpreter = id;
 }
 
 State *State::of_this_interpreter() {
     PyInterpreterState *interpreter = PyInterpreterState_Get();
     const std::int64_t id = PyInterpreterState_GetID(interpreter);
     if (id != last_interpreter) {
-        last_state = in_state_dictionary(interpreter, false);
+        PyObject *dict = PyInterpreterState_GetDict(interpreter);
+        last_state = dict == nullptr ? nullptr : kept_in(dict, py::str(state_key).ptr());
         last_interpreter = id;
     }
     return last_state;
