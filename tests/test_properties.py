@@ -44,37 +44,35 @@ def magnitudes(low, high):
     )
 
 
-@pytest.fixture(scope="module")
-def mpmath():
-    return pytest.importorskip("mpmath")
-
-
-def six_digits(mpmath, x):
+def six_digits(x):
+    mpmath = pytest.importorskip("mpmath")
     return "%g" % float(mpmath.nstr(x, 6))
 
 
-def assert_close(mpmath, text, exact):
+def assert_close(text, exact):
     """The printed value is the exact one rounded to six significant digits,
     or, within a few ulps of a rounding boundary, its neighbour."""
     assert exact != 0 and 2.0**-1022 <= abs(exact) <= 1.7976931348623157e308
-    near = {six_digits(mpmath, exact * (1 + k * 2.0**-50)) for k in (-1, 0, 1)}
+    near = {six_digits(exact * (1 + k * 2.0**-50)) for k in (-1, 0, 1)}
     assert text in near, (text, near)
 
 
 @settings(max_examples=500)
 @given(st.lists(magnitudes(-1074, 1023) | st.just(0.0), min_size=4, max_size=4))
-def test_point_distance_is_right_at_every_magnitude(run, mpmath, points):
+def test_point_distance_is_right_at_every_magnitude(run, points):
+    mpmath = pytest.importorskip("mpmath")
     x1, x2, y1, y2 = points
     mpmath.mp.prec = 2200
     exact = mpmath.sqrt((mpmath.mpf(x2) - x1) ** 2 + (mpmath.mpf(y2) - y1) ** 2)
     assume(exact != 0 and 2.0**-1022 <= exact <= 1.7976931348623157e308)
     _, text = run(Calvune.point_distance, *points)
-    assert_close(mpmath, text.rstrip("\n"), exact)
+    assert_close(text.rstrip("\n"), exact)
 
 
 @settings(max_examples=500)
 @given(st.lists(st.floats(1, 1.9), min_size=3, max_size=3), st.integers(-530, 530))
-def test_triangle_area_is_right_at_every_magnitude(run, mpmath, sides, e):
+def test_triangle_area_is_right_at_every_magnitude(run, sides, e):
+    mpmath = pytest.importorskip("mpmath")
     # Sides within a factor 1.9 of each other keep every angle away from 0.
     a, b, c = (math.ldexp(x, e) for x in sides)
     mpmath.mp.prec = 200
@@ -82,12 +80,13 @@ def test_triangle_area_is_right_at_every_magnitude(run, mpmath, sides, e):
     exact = mpmath.sqrt(s * (s - a) * (s - b) * (s - c))
     assume(2.0**-1022 <= exact <= 1.7976931348623157e308)
     _, text = run(Calvune.triangle_area, a, b, c)
-    assert_close(mpmath, text.rstrip("\n"), exact)
+    assert_close(text.rstrip("\n"), exact)
 
 
 @settings(max_examples=500)
 @given(magnitudes(-1022, 1023), magnitudes(-1022, 1023), magnitudes(-1022, 1023))
-def test_roots_are_right_at_every_magnitude(run, mpmath, a, x1, x2):
+def test_roots_are_right_at_every_magnitude(run, a, x1, x2):
+    mpmath = pytest.importorskip("mpmath")
     b, c = -a * (x1 + x2), a * x1 * x2
     assume(math.isfinite(b) and math.isfinite(c) and b != 0 and c != 0)
     # Enough bits for b*b - 4ac to be exact whatever the exponents.
@@ -103,4 +102,4 @@ def test_roots_are_right_at_every_magnitude(run, mpmath, a, x1, x2):
     lines = text.splitlines()
     assert [line[:4] for line in lines] == ["X1: ", "X2: "]
     for line, x in zip(lines, exact, strict=True):
-        assert_close(mpmath, line[4:], x)
+        assert_close(line[4:], x)
