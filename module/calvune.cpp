@@ -1,4 +1,5 @@
 // Import entry and module body of Calvune.
+#include "arguments.hpp"
 #include "output.hpp"
 #include "routines.hpp"
 #include "streams.hpp"
@@ -10,11 +11,14 @@ namespace py = pybind11;
 namespace {
 
 // A routine computes and formats its text with the interpreter lock held;
-// the module writes it.
+// the module writes it. The bound function takes the routine's parameters
+// through the module's own argument types (arguments.hpp).
 template <auto Routine> struct Printed;
 
 template <typename... Args, calvune::Lines (*Routine)(Args...)> struct Printed<Routine> {
-    static void call(Args... args) { calvune::print(Routine(args...)); }
+    static void call(typename calvune::Argument<Args>::type... args) {
+        calvune::print(Routine(args...));
+    }
 };
 
 template <auto Routine> constexpr auto printed = &Printed<Routine>::call;
