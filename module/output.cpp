@@ -27,8 +27,9 @@
 #include <iostream>
 
 #ifdef _WIN32
+#include "invalid_parameter.hpp"
+
 #include <io.h>
-#include <stdlib.h>
 #else
 #include <poll.h>
 #include <unistd.h>
@@ -52,24 +53,7 @@ void run_signal_handlers() {
     }
 }
 
-#ifdef _WIN32
-// The C runtime's default answer to an invalid descriptor (fd 1 closed) is to
-// end the process from inside _write. While this thread's handler returns
-// instead, _write fails with EBADF and the call raises OSError, as print()
-// does; CPython guards its own calls into the runtime the same way.
-class InvalidParameterIgnored {
-  public:
-    InvalidParameterIgnored() : previous_(_set_thread_local_invalid_parameter_handler(ignore)) {}
-    ~InvalidParameterIgnored() { _set_thread_local_invalid_parameter_handler(previous_); }
-    InvalidParameterIgnored(const InvalidParameterIgnored &) = delete;
-    InvalidParameterIgnored &operator=(const InvalidParameterIgnored &) = delete;
-
-  private:
-    static void ignore(const wchar_t *, const wchar_t *, const wchar_t *, unsigned, uintptr_t) {}
-
-    _invalid_parameter_handler previous_;
-};
-#else
+#ifndef _WIN32
 void wait_until_writable() {
     pollfd fd1{1, POLLOUT, 0};
     int ready;
