@@ -1,10 +1,12 @@
 // Python's own standard output, flushed before a call writes, so that text
 // Python wrote earlier comes out first.
 //
-// Each of sys.__stdout__ and sys.stdout whose fileno() is 1 is flushed, in
+// Each of sys.__stdout__ and sys.stdout that writes to fd 1 is flushed, in
 // that order: text the original stream still holds was written before its
-// replacement existed. Whether a stream writes to fd 1 is decided once per
-// stream; a stream that writes elsewhere (a notebook kernel's, a StringIO under
+// replacement existed. A stream writes to fd 1 when its fileno() is 1 or a
+// descriptor on the same open file (os.fdopen(os.dup(1))); that is decided once
+// per stream. A stream that writes elsewhere (a notebook kernel's, whose
+// descriptor is a copy of the kernel's original stdout, or a StringIO under
 // redirect_stdout) is not flushed, since its text cannot come before ours
 // anyway, and flushing a kernel's stream waits on its I/O thread.
 //
@@ -25,8 +27,10 @@
 // its state dictionary and released when it ends. Legacy subinterpreters
 // import the module too, each with its own sys. A call made after its State
 // is released (from a finalizer late in shutdown, when sys is gone and Python
-// has flushed its streams for the last time) flushes nothing.
+// has flushed its streams for the last time) flushes nothing, and writes only
+// if the process had a standard output when the module was imported.
 #include "streams.hpp"
+#include "same_file.hpp"
 
 #include <pybind11/pybind11.h>
 
@@ -56,13 +60,13 @@ bool asks_fd1(PyObject *stream, PyObject *fileno_name) {
         clear_unless_fatal();
         return false;
     }
-    const long value = PyLong_Check(fd) ? PyLong_AsLong(fd) : 0;
+    const long value = PyLong_Check(fd) ? PyLong_AsLong(fd) : -1;
     Py_DECREF(fd);
     if (value == -1 && PyErr_Occurred()) {
         clear_unless_fatal();
         return false;
     }
-    return value == 1;
+    return same_file_as_fd1(value);
 }
 
 // What is known of one of sys.stdout and sys.__stdout__: the stream last seen
@@ -194,6 +198,10 @@ class State {
 std::int64_t last_interpreter = -1;
 State *last_state = nullptr;
 
+// Set at import when sys.__stdout__ is None: fd 1 may then be a file the
+// program opens, for as long as the process lives.
+bool started_without_stdout = false;
+
 // The State kept in an interpreter's state dictionary, or null.
 State *kept_in(PyObject *dict, PyObject *key) {
     PyObject *found = PyDict_GetItemWithError(dict, key);
@@ -228,6 +236,9 @@ void State::prepare() {
     }
     last_state = state;
     last_interpreter = id;
+    if (state->attribute(state->original_stdout_name_).ptr() == Py_None) {
+        started_without_stdout = true;
+    }
 }
 
 State *State::of_this_interpreter() {
@@ -257,7 +268,7 @@ void prepare_streams() { State::prepare(); }
 
 bool flush_python_streams() {
     State *state = State::of_this_interpreter();
-    return state == nullptr || state->flush();
+    return state == nullptr ? !started_without_stdout : state->flush();
 }
 
 } // namespace calvune

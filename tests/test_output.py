@@ -92,6 +92,18 @@ ORDERS = [
         """,
         "6\nlog\n6\nlog\nIt is a prime number\nreport\n",
     ),
+    # A stream on a copy of fd 1 is the same output.
+    (
+        """
+        import os, sys
+        import Calvune
+        sys.stdout = os.fdopen(os.dup(1), "w")
+        print("A")
+        Calvune.is_prime(2)
+        print("B")
+        """,
+        "A\nIt is a prime number\nB\n",
+    ),
     # A finalizer that runs after the interpreter let go of sys still writes.
     pytest.param(
         """
@@ -373,20 +385,36 @@ def test_a_reader_that_leaves_stops_the_writer_with_broken_pipe_error():
     assert b"BrokenPipeError" in stderr and process.returncode == 1
 
 
+# The second is a finalizer that runs after the interpreter let go of sys.
 @pytest.mark.skipif(sys.platform == "win32", reason="needs fork")
-def test_without_a_stdout_a_file_on_fd_1_stays_untouched(tmp_path):
-    target = tmp_path / "data.json"
-    source = f"""
+@pytest.mark.parametrize(
+    "source",
+    [
+        """
         import Calvune
-        with open({str(target)!r}, "w") as f:
+        with open(TARGET, "w") as f:
             assert f.fileno() == 1
             Calvune.factorial(5)
-            f.write("{{}}")
-    """
-    subprocess.run(
-        [sys.executable, "-c", textwrap.dedent(source)], preexec_fn=lambda: os.close(1), check=True
-    )
-    assert target.read_text() == "{}"
+            f.write("{}")
+        """,
+        """
+        import os, Calvune
+        fd = os.open(TARGET, os.O_WRONLY | os.O_CREAT)
+        assert fd == 1
+        os.write(fd, b"{}")
+        class Late:
+            def __del__(self, factorial=Calvune.factorial):
+                factorial(5)
+        os.register_at_fork(after_in_child=Late().__del__)
+        """,
+    ],
+    ids=["open file", "late finalizer"],
+)
+def test_without_a_stdout_a_file_on_fd_1_stays_untouched(tmp_path, source):
+    target = tmp_path / "data.json"
+    source = f"TARGET = {str(target)!r}\n" + textwrap.dedent(source)
+    subprocess.run([sys.executable, "-c", source], preexec_fn=lambda: os.close(1), check=True)
+    assert target.read_bytes() == b"{}"
 
 
 # fd 1 is a pipe that this process reads itself: a write blocked on it must
