@@ -1,4 +1,6 @@
+// The quadratic solver and the square root.
 #include "routines.hpp"
+#include "scaling.hpp"
 
 #include <algorithm>
 #include <cmath>

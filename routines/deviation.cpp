@@ -1,3 +1,4 @@
+// The deviation of a proportion.
 #include "routines.hpp"
 
 #include <cmath>

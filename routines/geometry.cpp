@@ -1,4 +1,6 @@
+// The circle, triangle and distance routines.
 #include "routines.hpp"
+#include "scaling.hpp"
 
 #include <cmath>
 
