@@ -1,4 +1,6 @@
+// The prime test and the factorial.
 #include "routines.hpp"
+#include "strong_test.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -61,6 +63,8 @@ int top_bit(std::uint32_t x) {
 #endif
 }
 
+} // namespace
+
 // The strong (Miller-Rabin) test to base 2 of an odd n > 2: with
 // n - 1 = d * 2^s and d odd, n passes if 2^d is 1 or one of the s - 1
 // squarings after it meets n - 1. Every prime passes, and so do the few
@@ -91,6 +95,8 @@ bool passes_strong_test_base2(std::uint32_t n) {
     }
     return passes;
 }
+
+namespace {
 
 // Every odd composite below 2^31 that passes the strong test to base 2.
 constexpr std::uint32_t pseudoprimes[] = {
