@@ -1,8 +1,9 @@
 // How every call's text reaches file descriptor 1.
 //
-// A call's text goes to file descriptor 1 in one write(2) of at most 64
-// bytes, so that it is atomic on a pipe: the lines of threads and processes
-// sharing one never interleave within a call, however C stdio is buffered.
+// A call's text goes to file descriptor 1 in one write(2) of at most
+// Lines::capacity bytes, so that it is atomic on a pipe: the lines of threads
+// and processes sharing one never interleave within a call, however C stdio
+// is buffered.
 //
 // Order. Text that Python or other C++ code wrote before the call comes out
 // first: Python's streams are flushed (see streams.cpp), and then std::cout
@@ -31,8 +32,14 @@
 
 #include <io.h>
 #else
+#include <climits>
 #include <poll.h>
 #include <unistd.h>
+
+// POSIX makes a write of at most PIPE_BUF bytes to a pipe atomic, and every
+// system's PIPE_BUF is at least this.
+static_assert(calvune::Lines::capacity <= _POSIX_PIPE_BUF,
+              "a call's text must be one atomic write");
 #endif
 
 namespace py = pybind11;
