@@ -20,7 +20,6 @@
 // A process that started without a standard output (sys.__stdout__ is None)
 // may have fd 1 open on a file of its own: nothing is written then.
 #include "output.hpp"
-#include "streams.hpp"
 
 #include <pybind11/pybind11.h>
 
@@ -113,11 +112,11 @@ void write_to_fd1(const char *text, std::size_t size) {
 
 } // namespace
 
-void print(const Lines &lines) {
+void print(const Lines &lines, const std::weak_ptr<Streams> &streams) {
     if (lines.size() == 0) {
         return;
     }
-    if (!flush_python_streams()) {
+    if (!flush_python_streams(streams)) {
         return;
     }
     write_to_fd1(lines.data(), lines.size());
