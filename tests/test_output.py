@@ -326,8 +326,8 @@ for _ in range({calls}):
     Calvune.is_prime(97)
 signal.setitimer(signal.ITIMER_REAL, 0)
 """
-    process = subprocess.Popen([sys.executable, "-c", source], stdout=subprocess.PIPE)
-    lines = slow_reader(process)
+    with subprocess.Popen([sys.executable, "-c", source], stdout=subprocess.PIPE) as process:
+        lines = slow_reader(process)
     assert process.returncode == 0
     assert lines == [b"It is a prime number"] * calls
 
@@ -343,14 +343,14 @@ for n in range(3000):
     print("py", n, "x" * 6000)
     Calvune.point_distance(0, 7, 0, 0)
 """
-    process = subprocess.Popen(
+    with subprocess.Popen(
         [sys.executable, "-c", source],
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
         env=environment(unbuffered=False),
-    )
-    time.sleep(0.5)
-    out, err = process.communicate(timeout=120)
+    ) as process:
+        time.sleep(0.5)
+        out, err = process.communicate(timeout=120)
     expected = b"".join(b"py %d %s\n7\n" % (n, b"x" * 6000) for n in range(3000))
     if process.returncode == 0:
         assert out == expected
@@ -481,20 +481,20 @@ def test_a_blocked_write_does_not_hang_the_process(body):
     ids=["write", "flush"],
 )
 def test_ctrl_c_stops_a_call_blocked_on_a_full_pipe(loop):
-    process = subprocess.Popen(
+    with subprocess.Popen(
         [sys.executable, "-c", f"import Calvune\nwhile True:\n    {loop}\n"],
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
         env=environment(unbuffered=False),
-    )
-    time.sleep(1)
-    process.send_signal(signal.SIGINT)
-    deadline = time.monotonic() + 20
-    while process.poll() is None and time.monotonic() < deadline:
-        if select.select([process.stdout], [], [], 1)[0]:
-            process.stdout.read1(65536)
-    process.kill()
-    assert process.stderr.read().splitlines()[-1] == b"KeyboardInterrupt"
+    ) as process:
+        time.sleep(1)
+        process.send_signal(signal.SIGINT)
+        deadline = time.monotonic() + 20
+        while process.poll() is None and time.monotonic() < deadline:
+            if select.select([process.stdout], [], [], 1)[0]:
+                process.stdout.read1(65536)
+        process.kill()
+        assert process.stderr.read().splitlines()[-1] == b"KeyboardInterrupt"
 
 
 @pytest.mark.skipif(sys.platform == "win32", reason="ipykernel captures fd 1 on POSIX only")
