@@ -9,22 +9,11 @@ from hypothesis import event, given, settings
 from hypothesis import strategies as st
 
 import Calvune
-import model
+from functions import FUNCTIONS
 
 INT_MIN, INT_MAX = -(2**31), 2**31 - 1
 
-# Each function's keyword names, the kind of each parameter, and its model.
-SIGNATURES = {
-    "quadratic_formula": (("ax", "bx", "c"), "ddd", model.quadratic_formula),
-    "Square_root": (("root",), "d", model.square_root),
-    "is_prime": (("prime",), "i", model.is_prime),
-    "factorial": (("factorial",), "i", model.factorial),
-    "circle_area": (("radius",), "d", model.circle_area),
-    "circle_circumference": (("radius",), "d", model.circle_circumference),
-    "triangle_area": (("a", "b", "c"), "ddd", model.triangle_area),
-    "point_distance": (("x1", "x2", "y1", "y2"), "dddd", model.point_distance),
-    "standart_diviation": (("p", "n"), "di", model.standart_diviation),
-}
+SIGNATURES = {f.name: (f.keywords, f.kinds, f.model) for f in FUNCTIONS}
 
 
 class Arg:

@@ -7,18 +7,9 @@ import sys
 import pytest
 
 import Calvune
+from functions import FUNCTIONS
 
-NAMES = [
-    "quadratic_formula",
-    "Square_root",
-    "is_prime",
-    "factorial",
-    "circle_area",
-    "circle_circumference",
-    "triangle_area",
-    "point_distance",
-    "standart_diviation",
-]
+NAMES = [f.name for f in FUNCTIONS]
 
 
 def test_docstring_and_functions_in_registration_order():

@@ -8,21 +8,21 @@ from hypothesis import assume, given, settings
 from hypothesis import strategies as st
 
 import Calvune
-import model
+from functions import FUNCTIONS
 
 real = st.floats(allow_nan=True, allow_infinity=True) | st.integers(-(10**6), 10**6)
 whole = st.integers(-(2**31), 2**31 - 1)
 
+# Each parameter is drawn from its kind's range, but where a function needs
+# its own: small primes and composites, factorials that fit, proportions.
+STRATEGIES = {
+    "is_prime": [st.integers(-(10**6), 10**6) | whole],
+    "factorial": [st.integers(-5, 200) | whole],
+    "standart_diviation": [real | st.floats(0, 1), whole],
+}
 ROUTINES = {
-    "quadratic_formula": (model.quadratic_formula, [real, real, real]),
-    "Square_root": (model.square_root, [real]),
-    "is_prime": (model.is_prime, [st.integers(-(10**6), 10**6) | whole]),
-    "factorial": (model.factorial, [st.integers(-5, 200) | whole]),
-    "circle_area": (model.circle_area, [real]),
-    "circle_circumference": (model.circle_circumference, [real]),
-    "triangle_area": (model.triangle_area, [real, real, real]),
-    "point_distance": (model.point_distance, [real, real, real, real]),
-    "standart_diviation": (model.standart_diviation, [real | st.floats(0, 1), whole]),
+    f.name: (f.model, STRATEGIES.get(f.name) or [real if k == "d" else whole for k in f.kinds])
+    for f in FUNCTIONS
 }
 
 

@@ -12,21 +12,12 @@ from collections import Counter
 import pytest
 
 import Calvune
+from functions import FUNCTIONS
 
 UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
 
 # One call of each function, by position, and the text it writes.
-CALLS = [
-    ("quadratic_formula", (1, -3, 2), "X1: 2\nX2: 1\n"),
-    ("Square_root", (2,), "Square root: 1.41421\n"),
-    ("is_prime", (2147483647,), "It is a prime number\n"),
-    ("factorial", (10,), "3.6288e+06\n"),
-    ("circle_area", (0.5,), "Circle area: 0.785397\n"),
-    ("circle_circumference", (-1,), "-6.28319\n"),
-    ("triangle_area", (1, 1, 1), "0.433013\n"),
-    ("point_distance", (0, 3, 0, 4), "5\n"),
-    ("standart_diviation", (0.3, 100), "0.0458258\n"),
-]
+CALLS = [(f.name, f.example, f.text) for f in FUNCTIONS]
 
 
 def python(source, executable=sys.executable, stdout=subprocess.PIPE, flags=(), env=None):
