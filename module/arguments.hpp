@@ -41,6 +41,24 @@ inline void clear_exception() {
     PyErr_Clear();
 }
 
+// After an Exception from the first try, pybind11 converts the number once
+// more, through float() or int(), and tries again with the result; so do
+// these casters, unless that conversion raises what is not an Exception.
+template <typename Caster>
+bool load_converted(Caster &caster, PyObject *source, bool convert,
+                    PyObject *(*through)(PyObject *)) {
+    clear_exception();
+    if (!convert || PyNumber_Check(source) == 0) {
+        return false;
+    }
+    const auto converted = pybind11::reinterpret_steal<pybind11::object>(through(source));
+    if (!converted) {
+        clear_exception();
+        return false;
+    }
+    return caster.load(converted, false);
+}
+
 } // namespace calvune
 
 namespace pybind11::detail {
@@ -48,9 +66,7 @@ namespace pybind11::detail {
 template <> struct type_caster<calvune::Real> {
     PYBIND11_TYPE_CASTER(calvune::Real, make_caster<double>::name);
 
-    // A float, an int, or whatever has __float__ or __index__. After an
-    // Exception the number is converted once more through float(), as
-    // pybind11 does.
+    // A float, an int, or whatever has __float__ or __index__.
     bool load(handle src, bool convert) {
         PyObject *source = src.ptr();
         if (!convert && !PyFloat_Check(source) && !PyLong_Check(source)) {
@@ -58,16 +74,7 @@ template <> struct type_caster<calvune::Real> {
         }
         const double number = PyFloat_AsDouble(source);
         if (number == -1.0 && PyErr_Occurred()) {
-            calvune::clear_exception();
-            if (!convert || PyNumber_Check(source) == 0) {
-                return false;
-            }
-            const auto converted = reinterpret_steal<object>(PyNumber_Float(source));
-            if (!converted) {
-                calvune::clear_exception();
-                return false;
-            }
-            return load(converted, false);
+            return calvune::load_converted(*this, source, convert, PyNumber_Float);
         }
         value.value = number;
         return true;
@@ -86,16 +93,7 @@ template <> struct type_caster<calvune::Integer> {
         }
         const long number = PyLong_AsLong(source);
         if (number == -1 && PyErr_Occurred()) {
-            calvune::clear_exception();
-            if (!convert || PyNumber_Check(source) == 0) {
-                return false;
-            }
-            const auto converted = reinterpret_steal<object>(PyNumber_Long(source));
-            if (!converted) {
-                calvune::clear_exception();
-                return false;
-            }
-            return load(converted, false);
+            return calvune::load_converted(*this, source, convert, PyNumber_Long);
         }
         if (number != static_cast<int>(number)) {
             return false;
