@@ -7,8 +7,11 @@ Python floats are the same IEEE-754 binary64 numbers and their arithmetic
 operators round the same way, so only the operations where Python raises
 instead of giving an infinity or a NaN need a helper.
 
-Where an intermediate would overflow or underflow, the routines run the same
-formula on inputs scaled by a power of two; the model does the same.
+Within [2**-250, 2**250] every formula runs as written, and so does the
+model. Where a finite input lies outside it, a routine may scale its inputs
+to keep the intermediates in range: there the model says nothing (OUTSIDE),
+and the routines are checked against an arbitrary-precision oracle and a
+hand-checked table instead.
 """
 
 import math
@@ -60,52 +63,31 @@ def square(x: float) -> float:
         return INF
 
 
-def scaled(x: float, e: int) -> float:
-    """x * 2**e as C's scalbn gives it."""
-    try:
-        return math.ldexp(x, e)
-    except OverflowError:
-        return math.copysign(INF, x)
+OUTSIDE = object()
 
 
-def outside_range(m: float, bound: float) -> bool:
-    return m > bound or (m < 1 / bound and m != 0)
-
-
-def ilogb(x: float) -> int:
-    return math.frexp(x)[1] - 1
-
-
-def fmax(x: float, y: float) -> float:
-    return y if math.isnan(x) else x if math.isnan(y) else max(x, y)
+def outside(*xs: float) -> bool:
+    """Whether every input is finite and one lies outside [2**-250, 2**250]."""
+    return all(map(math.isfinite, xs)) and any(
+        x != 0 and not 2.0**-250 <= abs(x) <= 2.0**250 for x in xs
+    )
 
 
 def quadratic_formula(a: float, b: float, c: float) -> str:
     a, b, c = float(a), float(b), float(c)
     if a == 0:
         return "No possible out come\n"
-    ma, mb, mc, ea, ec, k = a, b, c, 0, 0, 0
-    coefficients = (a, b, c)
-    if all(map(math.isfinite, coefficients)) and any(
-        outside_range(abs(x), 2.0**500) for x in coefficients
-    ):
-        ea, eb, ec = (ilogb(x) if x != 0 else 0 for x in coefficients)
-        ma, sb, mc = scaled(a, -ea), scaled(b, -eb), scaled(c, -ec)
-        e_bb, e_ac = 2 * eb, ea + ec
-        k = (e_ac if b == 0 else e_bb if c == 0 else max(e_bb, e_ac)) // 2
-        d = scaled(sb * sb, e_bb - 2 * k) - scaled((ma * 4) * mc, e_ac - 2 * k)
-        mb = scaled(b, -k)
-    else:
-        d = b * b - (a * 4) * c
+    if outside(a, b, c):
+        return OUTSIDE
+    d = b * b - (a * 4) * c
     if d >= 0:
         r = sqrt(d)
-        x1 = scaled(div(r - mb, ma + ma), k - ea)
-        x2 = scaled(div(-mb - r, ma + ma), k - ea)
+        x1, x2 = div(r - b, a + a), div(-b - r, a + a)
         if d > 0 and b != 0 and c != 0:
             if b > 0:
-                x1 = scaled(div(mc + mc, -mb - r), ec - k)
+                x1 = div(c + c, -b - r)
             else:
-                x2 = scaled(div(mc + mc, r - mb), ec - k)
+                x2 = div(c + c, r - b)
         return f"X1: {g(x1)}\nX2: {g(x2)}\n"
     if d < 0:
         return "No possible out come\n"
@@ -146,23 +128,19 @@ def circle_circumference(r: float) -> str:
     return f"{g(r * 6.28318530718)}\n"
 
 
-def range_exponent(largest: float, bound: float) -> int:
-    return ilogb(largest) if math.isfinite(largest) and outside_range(largest, bound) else 0
-
-
 def triangle_area(a: float, b: float, c: float) -> str:
     a, b, c = float(a), float(b), float(c)
-    e = range_exponent(fmax(abs(a), fmax(abs(b), abs(c))), 2.0**250)
-    a, b, c = scaled(a, -e), scaled(b, -e), scaled(c, -e)
+    if outside(a, b, c):
+        return OUTSIDE
     s = ((a + b) + c) * 0.5
-    return f"{g(scaled(sqrt(s * (s - a) * (s - b) * (s - c)), 2 * e))}\n"
+    return f"{g(sqrt(s * (s - a) * (s - b) * (s - c)))}\n"
 
 
 def point_distance(x1: float, x2: float, y1: float, y2: float) -> str:
     x1, x2, y1, y2 = float(x1), float(x2), float(y1), float(y2)
-    dx, dy = x2 - x1, y2 - y1
-    e = range_exponent(fmax(abs(dx), abs(dy)), 2.0**500)
-    return f"{g(scaled(sqrt(square(scaled(dx, -e)) + square(scaled(dy, -e))), e))}\n"
+    if outside(x1, x2, y1, y2):
+        return OUTSIDE
+    return f"{g(sqrt(square(x2 - x1) + square(y2 - y1)))}\n"
 
 
 def standart_diviation(p: float, n: int) -> str:
