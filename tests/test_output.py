@@ -10,14 +10,13 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import textwrap
 import time
-from pathlib import Path
 
 import pytest
 
 import Calvune
+from processes import python
 
 
 def environment(unbuffered):
@@ -28,20 +27,9 @@ def environment(unbuffered):
 
 
 def run_script(source, unbuffered, prefix=()):
-    """Run source as a script file (multiprocessing's spawn re-imports it)."""
-    env = environment(unbuffered)
-    with tempfile.TemporaryDirectory() as folder:
-        script = Path(folder, "script.py")
-        script.write_text(textwrap.dedent(source))
-        done = subprocess.run(
-            [*prefix, sys.executable, str(script)],
-            capture_output=True,
-            text=True,
-            env=env,
-            check=True,
-            timeout=120,
-        )
-    assert done.stderr == ""
+    """The stdout of a script that must end well and write nothing to stderr."""
+    done = python(source, env=environment(unbuffered), prefix=prefix)
+    assert (done.returncode, done.stderr) == (0, "")
     return done.stdout
 
 
@@ -362,12 +350,7 @@ for n in range(3000):
 @pytest.mark.skipif(not os.path.exists("/dev/full"), reason="needs /dev/full")
 def test_a_full_disk_raises_os_error():
     with open("/dev/full", "w") as full:
-        done = subprocess.run(
-            [sys.executable, "-c", "import Calvune; Calvune.factorial(5)"],
-            stdout=full,
-            stderr=subprocess.PIPE,
-            text=True,
-        )
+        done = python("import Calvune; Calvune.factorial(5)", stdout=full)
     assert done.returncode == 1
     assert done.stderr.splitlines()[-1] == "OSError: [Errno 28] No space left on device"
 
@@ -468,9 +451,7 @@ NO_HANG = {
 @pytest.mark.parametrize("body", NO_HANG.values(), ids=NO_HANG)
 def test_a_blocked_write_does_not_hang_the_process(body):
     source = "import os, threading, time, Calvune\nr, w = os.pipe()\nos.dup2(w, 1)\nos.close(w)\n"
-    done = subprocess.run(
-        [sys.executable, "-c", source + textwrap.dedent(body)], capture_output=True, timeout=120
-    )
+    done = python(source + textwrap.dedent(body))
     assert done.returncode == 0, done.stderr
 
 

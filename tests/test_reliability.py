@@ -6,29 +6,18 @@ import os
 import re
 import subprocess
 import sys
-import textwrap
 from collections import Counter
 
 import pytest
 
 import Calvune
 from functions import FUNCTIONS
+from processes import python
 
 UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
 
 # One call of each function, by position, and the text it writes.
 CALLS = [(f.name, f.example, f.text) for f in FUNCTIONS]
-
-
-def python(source, executable=sys.executable, stdout=subprocess.PIPE, flags=(), env=None):
-    return subprocess.run(
-        [executable, *flags, "-c", textwrap.dedent(source)],
-        stdout=stdout,
-        stderr=subprocess.PIPE,
-        text=True,
-        env=env,
-        timeout=600,
-    )
 
 
 def test_eight_threads_at_once_keep_every_call_whole():
@@ -122,7 +111,7 @@ def test_another_python_refuses_the_module_with_an_import_error(version):
         except ImportError as error:
             print("ImportError:", error)
         """,
-        other_pythons()[version],
+        executable=other_pythons()[version],
     )
     assert done.returncode == 0, done.stderr
     assert done.stdout.startswith("ImportError: ")
