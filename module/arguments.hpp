@@ -10,6 +10,8 @@
 // turned into a TypeError.
 #pragma once
 
+#include "errors.hpp"
+
 #include <pybind11/pybind11.h>
 
 namespace calvune {
@@ -32,14 +34,6 @@ template <> struct Argument<double> {
 template <> struct Argument<int> {
     using type = Integer;
 };
-
-// Clears the pending error if it is an Exception, else raises it.
-inline void clear_exception() {
-    if (!PyErr_ExceptionMatches(PyExc_Exception)) {
-        throw pybind11::error_already_set();
-    }
-    PyErr_Clear();
-}
 
 // After an Exception from the first try, pybind11 converts the number once
 // more, through float() or int(), and tries again with the result; so do

@@ -33,6 +33,7 @@
 // for the last time) flushes nothing, and writes only if the process had a
 // standard output when the module was imported.
 #include "streams.hpp"
+#include "errors.hpp"
 #include "same_file.hpp"
 
 #include <stdexcept>
@@ -43,26 +44,19 @@ namespace calvune {
 
 namespace {
 
-void clear_unless_fatal() {
-    if (!PyErr_ExceptionMatches(PyExc_Exception)) {
-        throw py::error_already_set();
-    }
-    PyErr_Clear();
-}
-
 bool asks_fd1(PyObject *stream, PyObject *fileno_name) {
     if (stream == nullptr || stream == Py_None) {
         return false;
     }
     PyObject *fd = PyObject_CallMethodNoArgs(stream, fileno_name);
     if (fd == nullptr) {
-        clear_unless_fatal();
+        clear_exception();
         return false;
     }
     const long value = PyLong_Check(fd) ? PyLong_AsLong(fd) : -1;
     Py_DECREF(fd);
     if (value == -1 && PyErr_Occurred()) {
-        clear_unless_fatal();
+        clear_exception();
         return false;
     }
     return same_file_as_fd1(value);
@@ -165,7 +159,7 @@ class Streams {
             if (PyErr_ExceptionMatches(PyExc_OSError)) {
                 throw py::error_already_set();
             }
-            clear_unless_fatal();
+            clear_exception();
         }
         Py_XDECREF(result);
     }
