@@ -8,9 +8,7 @@ from pathlib import Path
 
 
 def python(source, *, env=None, flags=(), prefix=(), executable=sys.executable, stdout=None):
-    """Run source as a script file (multiprocessing's spawn re-imports it) and
-    return the finished process, with its stdout (unless redirected) and
-    stderr as text."""
+    """Run source as a script file, which multiprocessing's spawn can re-import."""
     with tempfile.TemporaryDirectory() as folder:
         script = Path(folder, "script.py")
         script.write_text(textwrap.dedent(source))

@@ -41,7 +41,7 @@ def number(method, result):
     """An object whose only number method returns result, or raises it."""
 
     def answer(self):
-        if isinstance(result, type) and issubclass(result, Exception):
+        if isinstance(result, type) and issubclass(result, BaseException):
             raise result("junk")
         return result
 
@@ -151,3 +151,17 @@ def test_any_arguments_give_the_model_or_a_clean_type_error(run, call):
         )
     else:
         assert run(getattr(Calvune, name), *args, **kwargs) == (None, expected)
+
+
+# What is not an Exception (Ctrl-C in a number's own method) propagates as it
+# does from math: it is not cleared for a second try, and nothing is printed.
+@pytest.mark.parametrize("error", [KeyboardInterrupt, SystemExit, GeneratorExit])
+@pytest.mark.parametrize(
+    "method, name, reference",
+    [("__float__", "Square_root", math.sqrt), ("__index__", "is_prime", math.factorial)],
+)
+def test_what_is_not_an_exception_in_a_conversion_propagates(run, error, method, name, reference):
+    for call in (reference, getattr(Calvune, name)):
+        with pytest.raises(error):
+            run(call, number(method, error))
+    assert run(lambda: None) == (None, "")

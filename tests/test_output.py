@@ -33,6 +33,14 @@ def run_script(source, unbuffered, prefix=()):
     return done.stdout
 
 
+# A finalizer's call after the interpreter let go of sys (fork handlers go last).
+LATE_CALL = """
+class Late:
+    def __del__(self, factorial=Calvune.factorial):
+        factorial(5)
+os.register_at_fork(after_in_child=Late().__del__)
+"""
+
 ORDERS = [
     (
         """
@@ -83,25 +91,15 @@ ORDERS = [
     # A stream on a copy of fd 1 is the same output.
     (
         """
-        import os, sys
-        import Calvune
+        import os, sys, Calvune
         sys.stdout = os.fdopen(os.dup(1), "w")
-        print("A")
-        Calvune.is_prime(2)
-        print("B")
+        print("A"); Calvune.is_prime(2); print("B")
         """,
         "A\nIt is a prime number\nB\n",
     ),
     # A finalizer that runs after the interpreter let go of sys still writes.
     pytest.param(
-        """
-        import os, Calvune
-        class Late:
-            def __del__(self, factorial=Calvune.factorial):
-                factorial(5)
-        os.register_at_fork(after_in_child=Late().__del__)
-        print("a")
-        """,
+        "import os, Calvune\n" + LATE_CALL + 'print("a")\n',
         "a\n120\n",
         marks=pytest.mark.skipif(
             not hasattr(os, "register_at_fork"), reason="needs os.register_at_fork"
@@ -356,8 +354,7 @@ def test_a_full_disk_raises_os_error():
 
 
 def leave_after_three_lines(loop):
-    """The errors named on stderr of a loop whose reader leaves after three
-    lines; the loop must have failed."""
+    """The errors a loop names on stderr once its reader leaves."""
     source = f"import Calvune\nwhile True:\n    {loop}"
     with subprocess.Popen(
         [sys.executable, "-c", source], stdout=subprocess.PIPE, stderr=subprocess.PIPE
@@ -392,16 +389,8 @@ def test_a_reader_that_leaves_stops_the_writer_as_it_stops_print():
             Calvune.factorial(5)
             f.write("{}")
         """,
-        """
-        import os, Calvune
-        fd = os.open(TARGET, os.O_WRONLY | os.O_CREAT)
-        assert fd == 1
-        os.write(fd, b"{}")
-        class Late:
-            def __del__(self, factorial=Calvune.factorial):
-                factorial(5)
-        os.register_at_fork(after_in_child=Late().__del__)
-        """,
+        "import os, Calvune\nassert os.open(TARGET, os.O_WRONLY | os.O_CREAT) == 1\n"
+        'os.write(1, b"{}")\n' + LATE_CALL,
     ],
     ids=["open file", "late finalizer"],
 )
