@@ -19,10 +19,15 @@ class Lines {
     static constexpr std::size_t capacity = 64;
     static_assert(longest <= capacity, "the longest output must fit");
 
+    // Nothing is ever written past the buffer, in any build: a piece that
+    // does not fit is left out (the assertions fail on it in the checked
+    // build). A literal's size stays a constant of the copy.
     Lines &operator<<(std::string_view text) {
         assert(text.size() <= sizeof buffer_ - size_);
-        std::memcpy(buffer_ + size_, text.data(), text.size());
-        size_ += text.size();
+        if (text.size() <= sizeof buffer_ - size_) {
+            std::memcpy(buffer_ + size_, text.data(), text.size());
+            size_ += text.size();
+        }
         return *this;
     }
 
@@ -33,7 +38,9 @@ class Lines {
         const auto result = std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, value,
                                           std::chars_format::general, 6);
         assert(result.ec == std::errc{});
-        size_ = static_cast<std::size_t>(result.ptr - buffer_);
+        if (result.ec == std::errc{}) {
+            size_ = static_cast<std::size_t>(result.ptr - buffer_);
+        }
         return *this;
     }
 
