@@ -17,10 +17,13 @@
 // fileno(), is the stream's own quirk and is cleared; what is not an
 // Exception (KeyboardInterrupt, SystemExit from a signal handler) propagates.
 //
-// What is remembered, and for how long. Whether a stream writes to fd 1 is
-// decided once per stream: for each of the two names, the Streams keep a
-// plain weak reference to the stream last seen there and the answer. Nothing
-// keeps a user's object alive, so a file that replaced sys.stdout is closed,
+// What is remembered, and for how long. For each of the two names, the
+// Streams keep a plain weak reference to the stream last seen there, its
+// descriptor, and whether it writes to fd 1. A stream found to write to fd 1
+// is not asked again. One found to write elsewhere through a descriptor is
+// asked again on each call, through that descriptor (two fstat calls), since
+// fd 1 may have been pointed at its file since (os.dup2(log.fileno(), 1)).
+// Nothing keeps a user's object alive, so a file that replaced sys.stdout is closed,
 // and flushed, exactly when it would be without us; once it is gone its weak
 // reference points at nothing, so a new stream at a freed address is asked
 // again. A stream that can't be weakly referenced is asked on every call.
@@ -44,22 +47,22 @@ namespace calvune {
 
 namespace {
 
-bool asks_fd1(PyObject *stream, PyObject *fileno_name) {
+// The stream's fileno(), or -1 where it has none.
+long descriptor(PyObject *stream, PyObject *fileno_name) {
     if (stream == nullptr || stream == Py_None) {
-        return false;
+        return -1;
     }
     PyObject *fd = PyObject_CallMethodNoArgs(stream, fileno_name);
     if (fd == nullptr) {
         clear_exception();
-        return false;
+        return -1;
     }
     const long value = PyLong_Check(fd) ? PyLong_AsLong(fd) : -1;
     Py_DECREF(fd);
     if (value == -1 && PyErr_Occurred()) {
         clear_exception();
-        return false;
     }
-    return same_file_as_fd1(value);
+    return value;
 }
 
 // What a weak reference points at, or null; compared, never followed.
@@ -79,23 +82,29 @@ PyObject *referent(PyObject *weak) {
 #endif
 }
 
-// The stream last seen under one name, and whether it writes to fd 1.
+// The stream last seen under one name, its descriptor, and whether it
+// writes to fd 1.
 class Seen {
   public:
     bool writes_to_fd1(PyObject *stream, PyObject *fileno_name) {
         if (stream == nullptr || stream != referent(weak_.ptr())) {
-            on_fd1_ = asks_fd1(stream, fileno_name);
+            fd_ = descriptor(stream, fileno_name);
+            on_fd1_ = same_file_as_fd1(fd_);
             weak_ = py::reinterpret_steal<py::object>(
                 stream == nullptr ? nullptr : PyWeakref_NewRef(stream, nullptr));
             if (!weak_) {
                 PyErr_Clear();
             }
+        } else if (!on_fd1_ && fd_ >= 0) {
+            // fd 1 may have been pointed at the stream's file since (dup2).
+            on_fd1_ = same_file_as_fd1(fd_);
         }
         return on_fd1_;
     }
 
   private:
     py::object weak_;
+    long fd_ = -1;
     bool on_fd1_ = false;
 };
 

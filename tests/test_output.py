@@ -97,6 +97,17 @@ ORDERS = [
         """,
         "A\nIt is a prime number\nB\n",
     ),
+    # A stream found to write elsewhere is asked again once fd 1 is its file.
+    (
+        """
+        import os, sys, Calvune
+        saved, sys.stdout = os.dup(1), open(__file__ + ".log", "w")
+        print("a"); Calvune.factorial(3); os.dup2(sys.stdout.fileno(), 1)
+        print("b"); Calvune.Square_root(9); print("c"); sys.stdout.close(); os.dup2(saved, 1)
+        print(open(__file__ + ".log").read(), end="", file=sys.__stdout__)
+        """,
+        "6\na\nb\nSquare root: 3\nc\n",
+    ),
     # A finalizer that runs after the interpreter let go of sys still writes.
     pytest.param(
         "import os, Calvune\n" + LATE_CALL + 'print("a")\n',
