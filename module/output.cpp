@@ -1,45 +1,35 @@
-// How every call's text reaches file descriptor 1.
+// Where a call's text goes: where std::cout goes.
 //
-// A call's text goes to file descriptor 1 in one write(2) of at most
-// Lines::capacity bytes, so that it is atomic on a pipe: the lines of threads
-// and processes sharing one never interleave within a call, however C stdio
-// is buffered.
+// First Python's own streams are flushed (streams.cpp), so that text printed
+// from Python comes before the call's. Then std::cout decides:
+// - With no buffer, or in a failed state (failbit or badbit, someone else's
+//   failed write included), nothing is written, as `std::cout << text` would
+//   write nothing.
+// - With the C++ runtime's own buffer for the standard output
+//   (runtime_buffer.cpp), the text goes to fd 1 directly (fd1.cpp): the bytes
+//   std::cout would bring there, in one atomic write, with signals and a
+//   non-blocking stdout handled. A process that started without a standard
+//   output (sys.__stdout__ is None) may have fd 1 open on a file of its own:
+//   then nothing is written.
+// - With any other buffer, an application's console or pybind11's
+//   redirection, the text goes through std::cout whole, one write and then a
+//   flush, with the interpreter lock held throughout, as a plain
+//   `std::cout << text << std::flush` would send it.
+// Only where the text goes follows std::cout: the digits are the module's own
+// (lines.hpp), whatever precision, std::fixed or locale std::cout has.
 //
-// Order. Text that Python or other C++ code wrote before the call comes out
-// first: Python's streams are flushed (see streams.cpp), and then std::cout
-// (and with it C stdio).
-//
-// Delivery. The write continues after a partial write; after EINTR it runs
-// Python's signal handlers and retries unless one raised; after EAGAIN (a
-// non-blocking stdout) it polls until fd 1 is writable and retries; any other
-// error raises OSError as print() does (BrokenPipeError for EPIPE). The
-// interpreter lock is released around the write and the poll only: a reader
-// that needs the lock (a kernel's thread draining a pipe on fd 1) can then
-// drain, and other threads run while stdout is blocked.
-//
-// A process that started without a standard output (sys.__stdout__ is None)
-// may have fd 1 open on a file of its own: nothing is written then.
+// Deciding whether a buffer is the runtime's may ask the dynamic loader, so
+// it is done once per buffer: the buffer last seen is remembered by address
+// and dynamic type. Like std::cout, that memory is the process's; the
+// interpreter lock guards it.
 #include "output.hpp"
+#include "fd1.hpp"
+#include "runtime_buffer.hpp"
 
 #include <pybind11/pybind11.h>
 
-#include <cerrno>
 #include <iostream>
-
-#ifdef _WIN32
-#include "invalid_parameter.hpp"
-
-#include <io.h>
-#else
-#include <climits>
-#include <poll.h>
-#include <unistd.h>
-
-// POSIX makes a write of at most PIPE_BUF bytes to a pipe atomic, and every
-// system's PIPE_BUF is at least this.
-static_assert(calvune::Lines::capacity <= _POSIX_PIPE_BUF,
-              "a call's text must be one atomic write");
-#endif
+#include <typeinfo>
 
 namespace py = pybind11;
 
@@ -47,66 +37,58 @@ namespace calvune {
 
 namespace {
 
-[[noreturn]] void raise_os_error(int error) {
-    errno = error;
-    PyErr_SetFromErrno(PyExc_OSError);
-    throw py::error_already_set();
+struct SeenBuffer {
+    const std::streambuf *address = nullptr;
+    const std::type_info *type = nullptr;
+    CoutBuffer kind = CoutBuffer::foreign;
+};
+
+SeenBuffer seen;
+
+CoutBuffer kind_of_seen(std::streambuf &buffer) {
+    const std::type_info *type = &typeid(buffer);
+    if (&buffer != seen.address || type != seen.type) {
+        seen = {&buffer, type, kind_of(buffer)};
+    }
+    return seen.kind;
 }
 
-void run_signal_handlers() {
-    if (PyErr_CheckSignals() != 0) {
+// The failed state is std::cout's to keep; an exception that its mask asks
+// for gives way to the call's own.
+void mark_failed() {
+    try {
+        std::cout.setstate(std::ios::badbit);
+    } catch (const std::ios_base::failure &) {
+    }
+}
+
+// std::ostream's steps for std::cout.write(text) and std::cout.flush(), but
+// for one: an exception from the buffer propagates, where std::ostream would
+// turn it into badbit unless its mask asks for it. So Python sees the
+// buffer's own error: a C++ exception as pybind11 translates it, a Python
+// error (from pybind11's redirection to sys.stdout, KeyboardInterrupt
+// included) as itself. A buffer that fails without an exception makes the
+// call raise OSError, as print() raises when its write fails. Either way
+// std::cout is left failed, and later calls write nothing until its state
+// is cleared.
+void write_through_cout(const Lines &lines) {
+    const std::ostream::sentry ready(std::cout);
+    if (!ready) {
+        return;
+    }
+    std::streambuf &buffer = *std::cout.rdbuf();
+    const auto size = static_cast<std::streamsize>(lines.size());
+    bool written;
+    try {
+        written = buffer.sputn(lines.data(), size) == size && buffer.pubsync() != -1;
+    } catch (...) {
+        mark_failed();
+        throw;
+    }
+    if (!written) {
+        mark_failed();
+        PyErr_SetString(PyExc_OSError, "std::cout's buffer did not take the text");
         throw py::error_already_set();
-    }
-}
-
-#ifndef _WIN32
-void wait_until_writable() {
-    pollfd fd1{1, POLLOUT, 0};
-    int ready;
-    int error;
-    Py_BEGIN_ALLOW_THREADS;
-    ready = poll(&fd1, 1, -1);
-    error = errno;
-    Py_END_ALLOW_THREADS;
-    if (ready < 0 && error != EINTR) {
-        raise_os_error(error);
-    }
-    run_signal_handlers();
-}
-#endif
-
-void write_to_fd1(const char *text, std::size_t size) {
-    bool first = true;
-    while (size > 0) {
-        long written;
-        int error;
-        Py_BEGIN_ALLOW_THREADS;
-#ifdef _WIN32
-        const InvalidParameterIgnored guard;
-#endif
-        if (first) {
-            std::cout.rdbuf()->pubsync();
-        }
-#ifdef _WIN32
-        written = _write(1, text, static_cast<unsigned>(size));
-#else
-        written = static_cast<long>(::write(1, text, size));
-#endif
-        error = errno;
-        Py_END_ALLOW_THREADS;
-        first = false;
-        if (written >= 0) {
-            text += written;
-            size -= static_cast<std::size_t>(written);
-        } else if (error == EINTR) {
-            run_signal_handlers();
-#ifndef _WIN32
-        } else if (error == EAGAIN || error == EWOULDBLOCK) {
-            wait_until_writable();
-#endif
-        } else {
-            raise_os_error(error);
-        }
     }
 }
 
@@ -116,10 +98,17 @@ void print(const Lines &lines, const std::weak_ptr<Streams> &streams) {
     if (lines.size() == 0) {
         return;
     }
-    if (!flush_python_streams(streams)) {
+    const bool has_stdout = flush_python_streams(streams);
+    std::streambuf *buffer = std::cout.rdbuf();
+    if (buffer == nullptr || !std::cout.good()) {
         return;
     }
-    write_to_fd1(lines.data(), lines.size());
+    const CoutBuffer kind = kind_of_seen(*buffer);
+    if (kind == CoutBuffer::foreign) {
+        write_through_cout(lines);
+    } else if (has_stdout) {
+        write_to_fd1(lines, *buffer, kind);
+    }
 }
 
 } // namespace calvune

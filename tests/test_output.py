@@ -6,12 +6,15 @@ import os
 import queue
 import re
 import select
+import shlex
 import shutil
 import signal
 import subprocess
 import sys
+import sysconfig
 import textwrap
 import time
+from pathlib import Path
 
 import pytest
 
@@ -508,3 +511,83 @@ def test_a_notebook_cell_gets_every_line():
         kernel.shutdown_kernel(now=True)
     arrived = (text.count(line), text.replace(line, ""))
     assert arrived == (calls, ""), f"{arrived[0]} of {calls} lines within {bound} s"
+
+
+@pytest.fixture(scope="session")
+def neighbour(tmp_path_factory):
+    """tests/neighbour.cpp as an extension and as an embedding host, built like the
+    module (CXX, CXXFLAGS, LDFLAGS) so that all share one std::cout: the environment
+    that finds them, and the host (None without a shared libpython)."""
+    if sys.platform == "win32":
+        pytest.skip("MinGW links a C++ runtime into each module; MSVC isn't set up here")
+    if (compiler := shutil.which(os.environ.get("CXX", "c++"))) is None:
+        pytest.skip("needs a C++ compiler (CXX)")
+    folder, var = tmp_path_factory.mktemp("neighbour"), sysconfig.get_config_var
+    flags = shlex.split(os.environ.get("CXXFLAGS", "") + " " + os.environ.get("LDFLAGS", ""))
+    flags += ["-std=c++17", "-fPIC", "-I" + pytest.importorskip("pybind11").get_include()]
+    flags += ["-I" + sysconfig.get_path("include"), str(Path(__file__).with_name("neighbour.cpp"))]
+    lib, loose = var("LIBDIR"), ["-undefined", "dynamic_lookup"] if sys.platform == "darwin" else []
+    outputs = [
+        [f"neighbour{var('EXT_SUFFIX')}", "-shared", *loose],
+        ["host", "-DHOST", f"-L{lib}", f"-Wl,-rpath,{lib}", f"-lpython{var('LDVERSION')}"],
+    ]
+    builds = [subprocess.Popen([compiler, *flags, "-o", folder / out, *ex]) for out, *ex in outputs]
+    assert [build.wait(timeout=600) for build in builds][0] == 0
+    # Unbuffered, CPython unbuffers C's stdout too, and printf text would wait for nothing.
+    env = environment(unbuffered=False)
+    env["PYTHONPATH"] = os.pathsep.join([str(folder), os.path.dirname(Calvune.__file__)])
+    return env, folder / "host" if builds[1].returncode == 0 else None
+
+
+THREADS = """
+def work():
+    for _ in range(300):
+        Calvune.is_prime(97)
+threads = [threading.Thread(target=work) for _ in range(4)]
+[t.start() for t in threads], [t.join() for t in threads]
+text, *counts = n.contents()
+print(text == "It is a prime number\\n" * 1200, *counts)
+"""
+FAILING = """
+for failure in ["throw", "refuse"]:
+    n.console(failure)
+    try:
+        f(5)
+    except Exception as error:
+        print(type(error).__name__, error)
+    f(6)
+    print(n.contents())
+"""
+REDIRECT = (
+    "with redirect_stdout(io.StringIO()) as o, n.ostream_redirect(): f(5)\nprint([o.getvalue()])"
+)
+
+PRELUDE = "import io, threading, Calvune, neighbour as n\nfrom contextlib import redirect_stdout\n"
+PRELUDE += "f = Calvune.factorial\n"
+
+# What applications and libraries do to std::cout; the host gave it a console
+# before the interpreter started. A console's std::fixed changes no digit.
+COUT = {
+    "console": ("python", "n.console(); f(5); print(n.contents())", "('120\\n', 0, 0)\n"),
+    "host's console, 4 threads": ("host", THREADS, "True 0 0\n"),
+    "ostream_redirect": ("python", REDIRECT, "['120\\n']\n"),
+    "no buffer": ("python", "n.mute(False); f(5)", ""),
+    "failbit": ("python", "n.mute(True); f(5)", ""),
+    "failing console": (
+        "python",
+        FAILING,
+        "RuntimeError the console failed\n('120\\n', 0, 0)\n"
+        "OSError std::cout's buffer did not take the text\n('120\\n', 0, 0)\n",
+    ),
+    "printf, unsynced": ("python", "n.unsynced_printf('printf\\n'); f(5)", "printf\n120\n"),
+}
+
+
+@pytest.mark.parametrize("where, script, expected", COUT.values(), ids=COUT)
+def test_the_text_goes_where_std_cout_goes(neighbour, where, script, expected):
+    env, host = neighbour
+    if where == "host" and host is None:
+        pytest.skip("needs a shared libpython to embed")
+    executable = str(host) if where == "host" else sys.executable
+    done = python(PRELUDE + script, env=env, executable=executable)
+    assert (done.returncode, done.stdout, done.stderr) == (0, expected, "")

@@ -1,0 +1,75 @@
+// A C++ neighbour sharing the module's std::cout, for the tests: an extension
+// module, or, built with -DHOST, a program that embeds Python and gives
+// std::cout a console of its own before the interpreter starts.
+#include <pybind11/embed.h>
+#include <pybind11/iostream.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace py = pybind11;
+
+// An application's console: it keeps its text, counts the syncs entered
+// without the GIL or while another thread was inside, and fails when told.
+struct Console : std::stringbuf {
+    std::string failure;
+    std::atomic<int> inside{0}, without_gil{0}, overlaps{0};
+
+    int sync() override {
+        without_gil += PyGILState_Check() == 0;
+        overlaps += inside++ > 0;
+        std::this_thread::sleep_for(std::chrono::microseconds(20));
+        --inside;
+        if (failure == "throw") {
+            throw std::runtime_error("the console failed");
+        }
+        return failure == "refuse" ? -1 : 0;
+    }
+};
+
+std::streambuf *const original = std::cout.rdbuf();
+Console *console = nullptr;
+
+void install(const std::string &failure) {
+    console = new Console;
+    console->failure = failure;
+    std::cout.rdbuf(console);
+    // The application's number format, which the module's digits ignore.
+    std::cout << std::fixed;
+    std::cout.precision(1);
+}
+
+void define(py::module_ &m) {
+    m.def("console", install, py::arg("failure") = "");
+    m.def("contents", [] {
+        std::cout.rdbuf(original);
+        return py::make_tuple(console->str(), console->without_gil.load(),
+                              console->overlaps.load());
+    });
+    m.def("mute", [](bool by_failbit) {
+        by_failbit ? std::cout.setstate(std::ios::failbit) : void(std::cout.rdbuf(nullptr));
+    });
+    m.def("unsynced_printf", [](const char *text) {
+        std::ios::sync_with_stdio(false);
+        std::printf("%s", text);
+    });
+    py::add_ostream_redirect(m);
+}
+
+#ifdef HOST
+PYBIND11_EMBEDDED_MODULE(neighbour, m) { define(m); }
+
+int main(int, char **argv) {
+    install("");
+    py::scoped_interpreter python;
+    py::eval_file(argv[1]);
+}
+#else
+PYBIND11_MODULE(neighbour, m) { define(m); }
+#endif
