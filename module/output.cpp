@@ -48,7 +48,9 @@ SeenBuffer seen;
 CoutBuffer kind_of_seen(std::streambuf &buffer) {
     const std::type_info *type = &typeid(buffer);
     if (&buffer != seen.address || type != seen.type) {
-        seen = {&buffer, type, kind_of(buffer)};
+        seen.kind = kind_of(buffer);
+        seen.address = &buffer;
+        seen.type = type;
     }
     return seen.kind;
 }
@@ -99,10 +101,11 @@ void print(const Lines &lines, const std::weak_ptr<Streams> &streams) {
         return;
     }
     const bool has_stdout = flush_python_streams(streams);
-    std::streambuf *buffer = std::cout.rdbuf();
-    if (buffer == nullptr || !std::cout.good()) {
+    // Without a buffer std::cout is never good: C++ sets badbit then.
+    if (!std::cout.good()) {
         return;
     }
+    std::streambuf *buffer = std::cout.rdbuf();
     const CoutBuffer kind = kind_of_seen(*buffer);
     if (kind == CoutBuffer::foreign) {
         write_through_cout(lines);
