@@ -17,14 +17,14 @@
 // fileno(), is the stream's own quirk and is cleared; what is not an
 // Exception (KeyboardInterrupt, SystemExit from a signal handler) propagates.
 //
-// What is remembered, and for how long. For each of the two names, the
-// Streams keep a plain weak reference to the stream last seen there, its
-// descriptor, and whether it writes to fd 1. A stream found to write to fd 1
-// is not asked again. One found to write elsewhere through a descriptor is
-// asked again on each call, through that descriptor (two fstat calls), since
-// fd 1 may have been pointed at its file since (os.dup2(log.fileno(), 1)).
-// Nothing keeps a user's object alive, so a file that replaced sys.stdout is closed,
-// and flushed, exactly when it would be without us; once it is gone its weak
+// What is remembered, and for how long. For each of the two names, the Streams
+// keep a plain weak reference to the stream last seen there, its descriptor,
+// and whether it writes to fd 1. A stream found to write to fd 1 is not asked
+// again. One found to write elsewhere through a descriptor is asked again on
+// each call, through that descriptor (two fstat calls), since fd 1 may have
+// been pointed at its file since (os.dup2(log.fileno(), 1)). Nothing keeps a
+// user's object alive, so a file that replaced sys.stdout is closed, and
+// flushed, exactly when it would be without us; once it is gone its weak
 // reference points at nothing, so a new stream at a freed address is asked
 // again. A stream that can't be weakly referenced is asked on every call.
 //

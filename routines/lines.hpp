@@ -21,7 +21,8 @@ class Lines {
 
     // Nothing is ever written past the buffer, in any build: a piece that
     // does not fit is left out (the assertions fail on it in the checked
-    // build). A literal's size stays a constant of the copy.
+    // build). Testing before the copy, rather than clamping its size, keeps
+    // the copy of a literal a move of a fixed size.
     Lines &operator<<(std::string_view text) {
         assert(text.size() <= sizeof buffer_ - size_);
         if (text.size() <= sizeof buffer_ - size_) {
