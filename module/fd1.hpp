@@ -2,14 +2,16 @@
 #pragma once
 
 #include "lines.hpp"
-#include "runtime_buffer.hpp"
+
+#include <streambuf>
 
 namespace calvune {
 
-// Brings out what the runtime's std::cout buffer (of the kind given) and C
-// stdio hold, then writes the text to fd 1. Raises (as pybind11's
-// error_already_set) what print() would raise: OSError for a failed write,
-// and whatever a signal handler raises while the write waits.
-void write_to_fd1(const Lines &lines, std::streambuf &runtime_buffer, CoutBuffer kind);
+// Brings out what std::cout's own buffer on fd 1 (or null, where its buffer
+// is the runtime's on C's stdout) and C stdio hold, then writes the text to
+// fd 1. Raises (as pybind11's error_already_set) what print() would raise:
+// OSError for a failed write, flush or sync, and whatever a signal handler
+// raises while the write waits.
+void write_to_fd1(const Lines &lines, std::streambuf *own_buffer);
 
 } // namespace calvune

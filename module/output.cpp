@@ -110,7 +110,7 @@ void print(const Lines &lines, const std::weak_ptr<Streams> &streams) {
     if (kind == CoutBuffer::foreign) {
         write_through_cout(lines);
     } else if (has_stdout) {
-        write_to_fd1(lines, *buffer, kind);
+        write_to_fd1(lines, kind == CoutBuffer::fd1 ? buffer : nullptr);
     }
 }
 

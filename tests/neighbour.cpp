@@ -4,6 +4,10 @@
 #include <pybind11/embed.h>
 #include <pybind11/iostream.h>
 
+#ifdef __GLIBCXX__
+#include <ext/stdio_sync_filebuf.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -45,6 +49,19 @@ void install(const std::string &failure) {
     std::cout.precision(1);
 }
 
+#ifdef __GLIBCXX__
+using SyncBuffer = __gnu_cxx::stdio_sync_filebuf<char>;
+
+// Puts a new runtime buffer on stdout in std::cout and deletes the one it
+// replaces, with the GIL held, as another thread of an application may.
+void churn() {
+    std::streambuf *old = std::cout.rdbuf(new SyncBuffer(stdout));
+    if (old != original) {
+        delete old;
+    }
+}
+#endif
+
 void define(py::module_ &m) {
     m.def("console", install, py::arg("failure") = "");
     m.def("contents", [] {
@@ -60,6 +77,9 @@ void define(py::module_ &m) {
         std::printf("%s", text);
     });
     py::add_ostream_redirect(m);
+#ifdef __GLIBCXX__
+    m.def("churn", churn);
+#endif
 }
 
 #ifdef HOST

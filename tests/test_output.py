@@ -359,6 +359,27 @@ for n in range(3000):
         assert expected.startswith(out)
 
 
+# C stdio drops what a full non-blocking stdout refuses: its line must go
+# first, or the call must raise.
+@pytest.mark.skipif(sys.platform == "win32", reason="needs a non-blocking pipe")
+def test_c_stdio_text_comes_first_on_a_full_non_blocking_stdout():
+    source = """
+import ctypes, os, Calvune
+os.set_blocking(1, False)
+try:
+    while True:
+        os.write(1, b"x" * 65536)
+except BlockingIOError:
+    ctypes.CDLL(None).puts(b"printf")
+Calvune.point_distance(0, 7, 0, 0)
+"""
+    command, env = [sys.executable, "-c", source], environment(unbuffered=False)
+    with subprocess.Popen(command, stdout=subprocess.PIPE, env=env) as process:
+        time.sleep(0.5)
+        out, _ = process.communicate(timeout=60)
+    assert (process.returncode, out.lstrip(b"x")) == (0, b"printf\n7\n")
+
+
 @pytest.mark.skipif(not os.path.exists("/dev/full"), reason="needs /dev/full")
 def test_a_full_disk_raises_os_error():
     with open("/dev/full", "w") as full:
@@ -516,7 +537,8 @@ def test_a_notebook_cell_gets_every_line():
 @pytest.fixture(scope="session")
 def neighbour(tmp_path_factory):
     """The environment that finds tests/neighbour.cpp built like the module (CXX, CXXFLAGS,
-    LDFLAGS) as an extension, and the embedding host built from it (None without a libpython)."""
+    LDFLAGS) as an extension, the embedding host built from it (None without a libpython), and
+    whether it has libstdc++'s own buffer types."""
     if sys.platform == "win32":
         pytest.skip("MinGW links a C++ runtime into each module; MSVC isn't set up here")
     if (compiler := shutil.which(os.environ.get("CXX", "c++"))) is None:
@@ -535,7 +557,8 @@ def neighbour(tmp_path_factory):
     # Unbuffered, CPython unbuffers C's stdout too, and printf text would wait for nothing.
     env = environment(unbuffered=False)
     env["PYTHONPATH"] = os.pathsep.join([str(folder), os.path.dirname(Calvune.__file__)])
-    return env, folder / "host" if builds[1].returncode == 0 else None
+    libstdcxx = python("import neighbour; print(hasattr(neighbour, 'churn'))", env=env).stdout
+    return env, folder / "host" if builds[1].returncode == 0 else None, libstdcxx == "True\n"
 
 
 THREADS = """
@@ -561,8 +584,24 @@ REDIRECT = (
     "with redirect_stdout(io.StringIO()) as o, n.ostream_redirect(): f(5)\nprint([o.getvalue()])"
 )
 
-PRELUDE = "import io, threading, Calvune, neighbour as n\nfrom contextlib import redirect_stdout\n"
-PRELUDE += "f = Calvune.factorial\n"
+# Two threads put new buffers in std::cout and delete the old, while calls run.
+CHURN = """
+sys.setswitchinterval(1e-6)
+stop = threading.Event()
+
+def churn():
+    while not stop.is_set():
+        n.churn()
+
+churners = [threading.Thread(target=churn) for _ in range(2)]
+[c.start() for c in churners]
+for _ in range(5000):
+    Calvune.Square_root(4)
+stop.set(), [c.join() for c in churners]
+"""
+
+PRELUDE = "import io, sys, threading, Calvune, neighbour as n\n"
+PRELUDE += "from contextlib import redirect_stdout\nf = Calvune.factorial\n"
 
 # What applications and libraries do to std::cout; the host gave it a console
 # before the interpreter started. A console's std::fixed changes no digit.
@@ -578,14 +617,17 @@ COUT = {
         "OSError std::cout's buffer did not take the text\n('120\\n', 0, 0)\n",
     ),
     "printf, unsynced": ("python", "n.unsynced_printf('printf\\n'); f(5)", "printf\n120\n"),
+    "buffer deleted meanwhile": ("libstdc++", CHURN, "Square root: 2\n" * 5000),
 }
 
 
 @pytest.mark.parametrize("where, script, expected", COUT.values(), ids=COUT)
 def test_the_text_goes_where_std_cout_goes(neighbour, where, script, expected):
-    env, host = neighbour
+    env, host, libstdcxx = neighbour
     if where == "host" and host is None:
         pytest.skip("needs a shared libpython to embed")
+    if where == "libstdc++" and not libstdcxx:
+        pytest.skip("needs libstdc++'s own buffer types")
     executable = str(host) if where == "host" else sys.executable
     done = python(PRELUDE + script, env=env, executable=executable)
     assert (done.returncode, done.stdout, done.stderr) == (0, expected, "")
