@@ -17,11 +17,6 @@
 //   `std::cout << text << std::flush` would send it.
 // Only where the text goes follows std::cout: the digits are the module's own
 // (lines.hpp), whatever precision, std::fixed or locale std::cout has.
-//
-// Deciding whether a buffer is the runtime's may ask the dynamic loader, so
-// it is done once per buffer: the buffer last seen is remembered by address
-// and dynamic type. Like std::cout, that memory is the process's; the
-// interpreter lock guards it.
 #include "output.hpp"
 #include "fd1.hpp"
 #include "runtime_buffer.hpp"
@@ -29,31 +24,12 @@
 #include <pybind11/pybind11.h>
 
 #include <iostream>
-#include <typeinfo>
 
 namespace py = pybind11;
 
 namespace calvune {
 
 namespace {
-
-struct SeenBuffer {
-    const std::streambuf *address = nullptr;
-    const std::type_info *type = nullptr;
-    CoutBuffer kind = CoutBuffer::foreign;
-};
-
-SeenBuffer seen;
-
-CoutBuffer kind_of_seen(std::streambuf &buffer) {
-    const std::type_info *type = &typeid(buffer);
-    if (&buffer != seen.address || type != seen.type) {
-        seen.kind = kind_of(buffer);
-        seen.address = &buffer;
-        seen.type = type;
-    }
-    return seen.kind;
-}
 
 // The failed state is std::cout's to keep; an exception that its mask asks
 // for gives way to the call's own.
@@ -106,7 +82,7 @@ void print(const Lines &lines, const std::weak_ptr<Streams> &streams) {
         return;
     }
     std::streambuf *buffer = std::cout.rdbuf();
-    const CoutBuffer kind = kind_of_seen(*buffer);
+    const CoutBuffer kind = kind_of(*buffer);
     if (kind == CoutBuffer::foreign) {
         write_through_cout(lines);
     } else if (has_stdout) {

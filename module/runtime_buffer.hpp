@@ -8,10 +8,11 @@ namespace calvune {
 
 enum class CoutBuffer {
     // An application's or another library's (a console, pybind11's
-    // redirection to sys.stdout): the text must go through std::cout.
+    // redirection to sys.stdout), or the runtime's for another file: the
+    // text must go through std::cout.
     foreign,
-    // The runtime's own, writing through C's stdout: its sync flushes C
-    // stdio too.
+    // The runtime's own, writing through C's stdout: fflush(stdout) is its
+    // sync.
     stdio,
     // The runtime's own with a buffer of its own on fd 1 (libstdc++ after
     // std::ios::sync_with_stdio(false)): C stdio is flushed apart, and the
@@ -19,9 +20,11 @@ enum class CoutBuffer {
     fd1,
 };
 
-// What the buffer is. Where unsure it answers foreign: taking the runtime's
-// buffer for a foreign one costs only speed, while the reverse would lose an
-// application's lines.
+// What the buffer is, now: where it writes is read on every call, since a
+// buffer may be built anew at the same address on another file. Where unsure
+// it answers foreign: taking the runtime's buffer for a foreign one costs only
+// speed, while the reverse would send an application's lines to fd 1. Called
+// with the interpreter lock held.
 CoutBuffer kind_of(std::streambuf &buffer);
 
 } // namespace calvune

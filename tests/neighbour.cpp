@@ -1,17 +1,23 @@
 // A C++ neighbour sharing the module's std::cout, for the tests: an extension
 // module, or, built with -DHOST, a program that embeds Python and gives
-// std::cout a console of its own before the interpreter starts.
+// std::cout a console of its own before the interpreter starts. It does to
+// std::cout what applications and libraries do: swap, reuse, tie, mute and
+// misconfigure it.
 #include <pybind11/embed.h>
 #include <pybind11/iostream.h>
 
 #ifdef __GLIBCXX__
+#include <ext/stdio_filebuf.h>
 #include <ext/stdio_sync_filebuf.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -50,7 +56,31 @@ void install(const std::string &failure) {
 }
 
 #ifdef __GLIBCXX__
+// The runtime's own buffer types, built anew in one slot, as a stack or a
+// reused heap buffer would be: "sync" (stdio_sync_filebuf), "fd"
+// (stdio_filebuf) or "in" (stdio_filebuf for input), on stdout or on a log.
 using SyncBuffer = __gnu_cxx::stdio_sync_filebuf<char>;
+using FileBuffer = __gnu_cxx::stdio_filebuf<char>;
+alignas(std::max_align_t) unsigned char slot[std::max(sizeof(FileBuffer), sizeof(SyncBuffer))];
+std::streambuf *in_slot = nullptr;
+
+void occupy(const std::string &type, const std::string &log) {
+    std::cout.rdbuf(original);
+    if (in_slot != nullptr) {
+        in_slot->~basic_streambuf();
+        in_slot = nullptr;
+    }
+    if (type.empty()) {
+        return;
+    }
+    FILE *file = log.empty() ? stdout : std::fopen(log.c_str(), "a");
+    if (type == "sync") {
+        in_slot = new (slot) SyncBuffer(file);
+    } else {
+        in_slot = new (slot) FileBuffer(file, type == "in" ? std::ios::in : std::ios::out);
+    }
+    std::cout.rdbuf(in_slot);
+}
 
 // Puts a new runtime buffer on stdout in std::cout and deletes the one it
 // replaces, with the GIL held, as another thread of an application may.
@@ -76,8 +106,14 @@ void define(py::module_ &m) {
         std::ios::sync_with_stdio(false);
         std::printf("%s", text);
     });
+    // Swaps the buffers of std::cout and std::cerr; std::clog follows std::cerr.
+    m.def("swap_with_cerr", [] {
+        std::cerr.rdbuf(std::cout.rdbuf(std::cerr.rdbuf()));
+        std::clog.rdbuf(std::cerr.rdbuf());
+    });
     py::add_ostream_redirect(m);
 #ifdef __GLIBCXX__
+    m.def("occupy", occupy, py::arg("type") = "", py::arg("log") = "");
     m.def("churn", churn);
 #endif
 }

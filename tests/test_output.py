@@ -599,8 +599,22 @@ for _ in range(5000):
     Calvune.Square_root(4)
 stop.set(), [c.join() for c in churners]
 """
+# A runtime buffer built anew in the same place, on stdout and then on a log.
+SLOT = """
+for kind in ["sync", "fd", "in"]:
+    for log in ["", __file__ + kind]:
+        n.occupy(kind, log)
+        try:
+            f(5)
+        except OSError as error:
+            print(error)
+    n.occupy()
+    print(repr(open(log).read()))
+"""
+STDERR = "r, w = os.pipe(); e = os.dup(2); os.dup2(w, 2); n.swap_with_cerr(); f(5)\n"
+STDERR += "n.swap_with_cerr(); os.dup2(e, 2); os.close(w)\n"
 
-PRELUDE = "import io, sys, threading, Calvune, neighbour as n\n"
+PRELUDE = "import io, os, sys, threading, Calvune, neighbour as n\n"
 PRELUDE += "from contextlib import redirect_stdout\nf = Calvune.factorial\n"
 
 # What applications and libraries do to std::cout; the host gave it a console
@@ -618,6 +632,12 @@ COUT = {
     ),
     "printf, unsynced": ("python", "n.unsynced_printf('printf\\n'); f(5)", "printf\n120\n"),
     "buffer deleted meanwhile": ("libstdc++", CHURN, "Square root: 2\n" * 5000),
+    "buffer slot reused": (
+        "libstdc++",
+        SLOT,
+        "120\n'120\\n'\n" * 2 + "std::cout's buffer did not take the text\n" * 2 + "''\n",
+    ),
+    "swapped with std::cerr": ("python", STDERR + "print(os.read(r, 99))", "b'120\\n'\n"),
 }
 
 
