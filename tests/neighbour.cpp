@@ -22,14 +22,16 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace py = pybind11;
 
 // An application's console: it keeps its text, counts the syncs entered
-// without the GIL or while another thread was inside, and fails when told.
+// without the GIL or while another thread was inside, and fails when told:
+// "throw", "refuse", or "second" (refuse from the second sync on).
 struct Console : std::stringbuf {
     std::string failure;
-    std::atomic<int> inside{0}, without_gil{0}, overlaps{0};
+    std::atomic<int> inside{0}, without_gil{0}, overlaps{0}, syncs{0};
 
     int sync() override {
         without_gil += PyGILState_Check() == 0;
@@ -39,9 +41,19 @@ struct Console : std::stringbuf {
         if (failure == "throw") {
             throw std::runtime_error("the console failed");
         }
-        return failure == "refuse" ? -1 : 0;
+        return failure == "refuse" || (failure == "second" && ++syncs > 1) ? -1 : 0;
     }
 };
+
+// A stream that holds its text until flushed, and then writes it to fd 1.
+struct Fd1 : std::stringbuf {
+    int sync() override {
+        const std::string text = str();
+        str("");
+        return ::write(1, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : -1;
+    }
+} held;
+std::ostream tied(&held);
 
 std::streambuf *const original = std::cout.rdbuf();
 Console *console = nullptr;
@@ -53,6 +65,10 @@ void install(const std::string &failure) {
     // The application's number format, which the module's digits ignore.
     std::cout << std::fixed;
     std::cout.precision(1);
+    if (failure == "second") {
+        std::cout << std::unitbuf;
+        std::cout.exceptions(std::ios::badbit);
+    }
 }
 
 #ifdef __GLIBCXX__
@@ -96,6 +112,8 @@ void define(py::module_ &m) {
     m.def("console", install, py::arg("failure") = "");
     m.def("contents", [] {
         std::cout.rdbuf(original);
+        std::cout.exceptions(std::ios::goodbit);
+        std::cout.unsetf(std::ios::unitbuf);
         return py::make_tuple(console->str(), console->without_gil.load(),
                               console->overlaps.load());
     });
@@ -111,6 +129,15 @@ void define(py::module_ &m) {
         std::cerr.rdbuf(std::cout.rdbuf(std::cerr.rdbuf()));
         std::clog.rdbuf(std::cerr.rdbuf());
     });
+    // Ties std::cout to a stream holding the text; "" unties and flushes it.
+    m.def("tie", [](const std::string &text) {
+        tied << text;
+        std::cout.tie(text.empty() ? nullptr : &tied);
+        if (text.empty()) {
+            tied.flush();
+        }
+    });
+    m.def("width", [](int width) { return std::cout.width(width); });
     py::add_ostream_redirect(m);
 #ifdef __GLIBCXX__
     m.def("occupy", occupy, py::arg("type") = "", py::arg("log") = "");

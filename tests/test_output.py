@@ -571,13 +571,13 @@ text, *counts = n.contents()
 print(text == "It is a prime number\\n" * 1200, *counts)
 """
 FAILING = """
-for failure in ["throw", "refuse"]:
+for failure in ["throw", "refuse", "second"]:
     n.console(failure)
-    try:
-        f(5)
-    except Exception as error:
-        print(type(error).__name__, error)
-    f(6)
+    for number in [5, 6]:
+        try:
+            f(number)
+        except Exception as error:
+            print(type(error).__name__, error)
     print(n.contents())
 """
 REDIRECT = (
@@ -611,10 +611,44 @@ for kind in ["sync", "fd", "in"]:
     n.occupy()
     print(repr(open(log).read()))
 """
+# pybind11's buffer runs Python code, which lets another thread run inside it.
+YIELDING = """
+class Yielding(io.StringIO):
+    def flush(self):
+        time.sleep(0)
+
+def work():
+    for _ in range(300):
+        Calvune.quadratic_formula(1, -3, 2)
+
+with redirect_stdout(Yielding()) as o, n.ostream_redirect():
+    threads = [threading.Thread(target=work) for _ in range(4)]
+    [t.start() for t in threads], [t.join() for t in threads]
+print(o.getvalue() == "X1: 2\\nX2: 1\\n" * 1200)
+"""
+# A call from inside the buffer on the same thread, as from a signal handler.
+REENTRANT = """
+class Reentrant(io.StringIO):
+    entered = False
+
+    def write(self, text):
+        if not self.entered:
+            self.entered = True
+            f(3)
+        return super().write(text)
+
+raised = None
+with redirect_stdout(Reentrant()) as o, n.ostream_redirect():
+    try:
+        f(5)
+    except RuntimeError as error:
+        raised = error
+print(raised, [o.getvalue()])
+"""
 STDERR = "r, w = os.pipe(); e = os.dup(2); os.dup2(w, 2); n.swap_with_cerr(); f(5)\n"
 STDERR += "n.swap_with_cerr(); os.dup2(e, 2); os.close(w)\n"
 
-PRELUDE = "import io, os, sys, threading, Calvune, neighbour as n\n"
+PRELUDE = "import io, os, sys, threading, time, Calvune, neighbour as n\n"
 PRELUDE += "from contextlib import redirect_stdout\nf = Calvune.factorial\n"
 
 # What applications and libraries do to std::cout; the host gave it a console
@@ -624,11 +658,12 @@ COUT = {
     "host's console, 4 threads": ("host", THREADS, "True 0 0\n"),
     "ostream_redirect": ("python", REDIRECT, "['120\\n']\n"),
     "failbit, then no buffer": ("python", "n.mute(True); f(5); n.mute(False); f(5)", ""),
-    "failing console": (
+    "failing console, unitbuf": (
         "python",
         FAILING,
         "RuntimeError the console failed\n('120\\n', 0, 0)\n"
-        "OSError std::cout's buffer did not take the text\n('120\\n', 0, 0)\n",
+        "OSError std::cout's buffer did not take the text\n('120\\n', 0, 0)\n"
+        "OSError std::cout's buffer did not take the text\n('120\\n720\\n', 0, 0)\n",
     ),
     "printf, unsynced": ("python", "n.unsynced_printf('printf\\n'); f(5)", "printf\n120\n"),
     "buffer deleted meanwhile": ("libstdc++", CHURN, "Square root: 2\n" * 5000),
@@ -638,6 +673,14 @@ COUT = {
         "120\n'120\\n'\n" * 2 + "std::cout's buffer did not take the text\n" * 2 + "''\n",
     ),
     "swapped with std::cerr": ("python", STDERR + "print(os.read(r, 99))", "b'120\\n'\n"),
+    "tied stream": ("python", "n.tie('tied\\n'); f(5); n.tie('')", "tied\n120\n"),
+    "width": ("python", "n.width(12); f(5); print(n.width(0))", "120\n0\n"),
+    "ostream_redirect, 4 threads": ("python", YIELDING, "True\n"),
+    "ostream_redirect, reentered": (
+        "python",
+        REENTRANT,
+        "reentrant call inside std::cout's buffer ['120\\n']\n",
+    ),
 }
 
 
